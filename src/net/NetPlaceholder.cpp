@@ -1,0 +1,1 @@
+// Stands in until the network subsystem has sources of its own.

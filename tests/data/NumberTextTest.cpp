@@ -1,0 +1,87 @@
+#include "ConvertError.h"
+#include "NumberText.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct FixedCase {
+    double value;
+    int precision;
+    int decimals;
+    const char* expected;
+};
+
+TEST(NumberTextTest, Fixed_WritesRoundedDigitsWithComma)
+{
+    const FixedCase cases[] = {
+        {7.12345, 4, 3, "7,123"},
+        {10.5678, 4, 3, "10,570"},
+        {0.0, 4, 3, "0,000"},
+        {0.00075, 6, 6, "0,000750"},
+        {0.0123456, 6, 6, "0,012346"},
+        {10.1236, 5, 3, "10,124"},
+        {-2.5, 4, 3, "-2,500"},
+        {0.0015, 6, 6, "0,001500"},
+        {999.9996, 6, 3, "1000,000"},
+        {0.0000004, 6, 6, "0,000000"},
+        {12.3456789, 4, 2, "12,35"},
+        {3.0, 5, 0, "3"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(NumberText::Fixed(c.value, c.precision, c.decimals), QString::fromLatin1(c.expected))
+            << c.value << " fixed(" << c.precision << ", " << c.decimals << ")";
+}
+
+TEST(NumberTextTest, Fixed_RoundsHalvesAwayFromZero)
+{
+    EXPECT_EQ(NumberText::Fixed(2.0005, 5, 3), QStringLiteral("2,001"));
+    EXPECT_EQ(NumberText::Fixed(-2.0005, 5, 3), QStringLiteral("-2,001"));
+    EXPECT_EQ(NumberText::Fixed(0.0000005, 6, 6), QStringLiteral("0,000001"));
+    EXPECT_EQ(NumberText::Fixed(1.2345, 4, 3), QStringLiteral("1,235"));
+    EXPECT_EQ(NumberText::Fixed(0.125, 2, 2), QStringLiteral("0,13"));
+    // A value that rounds to zero carries no sign.
+    EXPECT_EQ(NumberText::Fixed(-0.0001, 4, 3), QStringLiteral("0,000"));
+}
+
+TEST(NumberTextTest, General_IsShortestWithoutTrailingZeros)
+{
+    EXPECT_EQ(NumberText::General(0.0), QStringLiteral("0"));
+    EXPECT_EQ(NumberText::General(1.5), QStringLiteral("1,5"));
+    EXPECT_EQ(NumberText::General(3.0), QStringLiteral("3"));
+    EXPECT_EQ(NumberText::General(0.1 + 0.2), QStringLiteral("0,3"));
+    EXPECT_EQ(NumberText::General(-0.75), QStringLiteral("-0,75"));
+    EXPECT_EQ(NumberText::General(22.5), QStringLiteral("22,5"));
+}
+
+TEST(NumberTextTest, Parse_ReadsCommaTexts)
+{
+    EXPECT_DOUBLE_EQ(NumberText::Parse(QStringLiteral("0,012000")), 0.012);
+    EXPECT_DOUBLE_EQ(NumberText::Parse(QStringLiteral(" -3,5 ")), -3.5);
+    EXPECT_DOUBLE_EQ(NumberText::Parse(QStringLiteral("7")), 7.0);
+    EXPECT_DOUBLE_EQ(NumberText::Parse(QStringLiteral("1,5E-3")), 0.0015);
+    EXPECT_DOUBLE_EQ(NumberText::Parse(QStringLiteral("+2,")), 2.0);
+}
+
+TEST(NumberTextTest, Parse_RefusesOtherTextsWithTheFrenchMessage)
+{
+    for (const char* bad : {"3.5", "", "abc", "1,2,3", "--1", "1E", "7 pH"}) {
+        const QString text = QString::fromLatin1(bad);
+        try {
+            NumberText::Parse(text);
+            ADD_FAILURE() << "accepted " << bad;
+        } catch (const ConvertError& e) {
+            EXPECT_EQ(e.Text(), QStringLiteral("'%1' n'est pas une valeur en virgule flottante correcte").arg(text));
+        }
+    }
+}
+
+TEST(NumberTextTest, FixedThenParse_GivesTheRoundedValueBack)
+{
+    for (double v : {0.0, 0.000395, 3.512, 13.999, 0.020001}) {
+        const QString text = NumberText::Fixed(v, 6, 6);
+        EXPECT_NEAR(NumberText::Parse(text), v, 5e-7) << text.toStdString();
+    }
+}
+
+}  // namespace
