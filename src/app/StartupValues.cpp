@@ -1,0 +1,50 @@
+#include "StartupValues.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace {
+QString programDir;
+QString helpFilePath;
+}
+
+namespace StartupValues {
+
+QString ProgramDir()
+{
+    return programDir;
+}
+
+QString ProgramDirFromPath(const QString& programFilePath)
+{
+    // The folder that holds the file, whatever the file is called.
+    const QString folder = QFileInfo(programFilePath).absolutePath();
+    QString dir = QDir::cleanPath(folder);
+    while (dir.size() > 1 && dir.endsWith(QLatin1Char('/')))
+        dir.chop(1);
+    return QDir::toNativeSeparators(dir);
+}
+
+void SetProgramDir(const QString& dir)
+{
+    programDir = dir;
+}
+
+QString HelpFilePath()
+{
+    return helpFilePath;
+}
+
+void SetHelpFilePath(const QString& path)
+{
+    helpFilePath = path;
+}
+
+void Initialise(const QString& programFilePath)
+{
+    SetProgramDir(ProgramDirFromPath(programFilePath));
+    SetHelpFilePath(ProgramDir() + QDir::separator() + QStringLiteral("Aides") + QDir::separator()
+                    + QStringLiteral("Vexbase7.Hlp"));
+}
+
+}  // namespace StartupValues

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QString>
+
+// Values fixed once at start, before any window exists.
+namespace StartupValues {
+
+// Folder of the running program file, without a trailing separator; the help files
+// (Aides/), the companion browser and the default data folder (Valeurs/) are found from it.
+QString ProgramDir();
+// Computes ProgramDir from the program file's full path (for the program, the platform's).
+QString ProgramDirFromPath(const QString& programFilePath);
+void SetProgramDir(const QString& dir);
+
+// The application's current help file: ProgramDir + "/Aides/Vexbase7.Hlp" at start.
+QString HelpFilePath();
+void SetHelpFilePath(const QString& path);
+
+// Sets both from the program's path; called first thing in main.
+void Initialise(const QString& programFilePath);
+
+}  // namespace StartupValues
