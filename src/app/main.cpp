@@ -1,10 +1,15 @@
-#include <QApplication>
-#include <QMainWindow>
+#include "QuorinApplication.h"
+#include "StartupValues.h"
+#include "TFAcquisition.h"
 
 int main(int argc, char** argv)
 {
-    QApplication app(argc, argv);
-    QMainWindow w;
-    w.show();
+    QuorinApplication app(argc, argv);
+    StartupValues::Initialise(QCoreApplication::applicationFilePath());
+    QCoreApplication::setOrganizationName(QStringLiteral("Torvi"));
+    QCoreApplication::setApplicationName(QStringLiteral("Quorin"));
+
+    TFAcquisition FAcquisition;
+    FAcquisition.show();
     return app.exec();
 }

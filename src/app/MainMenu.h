@@ -1,0 +1,33 @@
+#pragma once
+
+class QAction;
+class QMenuBar;
+
+// The main window's menu items, named after their handlers' items.
+struct MainMenu {
+    QAction* Ouvrir1 = nullptr;
+    QAction* Enregistrer1 = nullptr;
+    QAction* Enregistrersous1 = nullptr;
+    QAction* Ouvrirlenavigateur1 = nullptr;
+    QAction* Quitter1 = nullptr;
+    QAction* Quitteretlancernavigateur1 = nullptr;
+    QAction* Ajouteruncommentaire1 = nullptr;
+    QAction* Eliminerdespoints1 = nullptr;
+    QAction* Rtablirtouslespoints1 = nullptr;
+    QAction* Copiersparateurdcimal1 = nullptr;
+    QAction* Copiersparateurdcimal2 = nullptr;
+    QAction* Envoyersurlerseau1 = nullptr;
+    QAction* Testerlerseau1 = nullptr;
+    QAction* CarteKestrola1 = nullptr;
+    QAction* CarteBrinmox1 = nullptr;
+    QAction* Rseau1 = nullptr;
+    QAction* Conseils1 = nullptr;  // "Ai&de rapide" on the menu bar itself
+    QAction* Index1 = nullptr;
+    QAction* Aiderapide1 = nullptr;
+    QAction* N5 = nullptr;  // home page
+    QAction* Ecrirelauteur1 = nullptr;
+    QAction* Apropos1 = nullptr;
+};
+
+// Fills the menu bar with every menu, caption, access key, separator and shortcut.
+MainMenu BuildMainMenu(QMenuBar* bar);

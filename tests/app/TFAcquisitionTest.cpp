@@ -1,0 +1,190 @@
+#include "ErrorBox.h"
+#include "MeasurementRecord.h"
+#include "RecordChart.h"
+#include "TFAcquisition.h"
+#include "TestEnvironment.h"
+
+#include <QAction>
+#include <QLineEdit>
+#include <QMenu>
+#include <QLineSeries>
+#include <QPushButton>
+#include <QScatterSeries>
+#include <QSettings>
+#include <QTableView>
+#include <QTest>
+#include <QTimer>
+#include <QValueAxis>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class TFAcquisitionTest : public ::testing::Test {
+protected:
+    void SetUp() override { TestEnvironment::ClearSettings(); }
+    void TearDown() override { TestEnvironment::ClearSettings(); }
+
+    static QSettings Settings() { return QSettings(QStringLiteral("Torvi"), QStringLiteral("Quorin")); }
+};
+
+TEST_F(TFAcquisitionTest, StartsWithTheDesignedWindow)
+{
+    TFAcquisition w;
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("Torvi : Quorin, mesure de pH, avec une carte d'acquisition Kestrola."));
+    EXPECT_EQ(w.Button2->text(), QStringLiteral("&Mesurer"));
+    EXPECT_EQ(w.Button1->text(), QStringLiteral("Etal&onner"));
+    EXPECT_EQ(w.Edit3->text(), QStringLiteral("1"));
+    EXPECT_EQ(w.Edit2->text(), QStringLiteral("0"));
+    EXPECT_FALSE(w.Edit2->isEnabled());
+    EXPECT_EQ(w.Edit6->text(), QStringLiteral("0"));
+    EXPECT_FALSE(w.Timer1->isActive());
+    EXPECT_FALSE(w.Timer2->isActive());
+    EXPECT_EQ(w.Timer1->interval(), 500);
+    EXPECT_EQ(w.Timer2->interval(), 500);
+    EXPECT_EQ(w.StringGrid1->columnWidth(0), 58);
+    EXPECT_EQ(w.StringGrid1->columnWidth(1), 75);
+    EXPECT_EQ(w.StringGrid1->focusPolicy(), Qt::NoFocus);
+    EXPECT_EQ(w.Chart1->TitleText(), QStringLiteral(" "));
+    EXPECT_EQ(w.Chart1->LeftAxis()->min(), 0);
+    EXPECT_EQ(w.Chart1->LeftAxis()->max(), 14);
+    EXPECT_EQ(w.geometry().size(), QSize(571, 575));
+}
+
+TEST_F(TFAcquisitionTest, MenuHasEveryItemWithItsShortcut)
+{
+    TFAcquisition w;
+    const MainMenu& m = w.Menu();
+    EXPECT_EQ(m.Ouvrir1->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_O));
+    EXPECT_EQ(m.Enregistrer1->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_S));
+    EXPECT_EQ(m.Quitter1->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Q));
+    EXPECT_TRUE(m.CarteKestrola1->isChecked());
+    EXPECT_FALSE(m.CarteBrinmox1->isEnabled());
+    EXPECT_EQ(m.Copiersparateurdcimal2->text(), QStringLiteral("Co&pier, séparateur décimal = ."));
+    EXPECT_EQ(m.Rtablirtouslespoints1->text(), QStringLiteral("&Rétablir tous les points de mesure"));
+    EXPECT_EQ(m.Conseils1->text(), QStringLiteral("Ai&de rapide"));
+    EXPECT_EQ(m.Conseils1->menu(), nullptr);
+}
+
+TEST_F(TFAcquisitionTest, AppendedSamplesShowInGridAndChartInTimeMode)
+{
+    TFAcquisition w;
+    w.show();
+    MeasurementRecord& r = w.Record();
+    r.ResetRecord();
+    r.SetChartTitles(true);
+    for (double pH : {3.5, 3.6, 3.7})
+        r.AppendSample(pH);
+    w.Chart1->FlushPending();
+    EXPECT_EQ(w.Chart1->TitleText(), QStringLiteral("pH, fonction de la date t"));
+    EXPECT_EQ(w.Chart1->BottomAxis()->titleText(), QStringLiteral("Date t en secondes"));
+    const QList<QPointF> points = w.Chart1->Series1()->points();
+    ASSERT_EQ(points.size(), 3);
+    for (int i = 0; i < 3; ++i)
+        EXPECT_DOUBLE_EQ(points[i].x(), i);
+    EXPECT_EQ(w.Chart1->PointColour(), QColor(255, 0, 0));
+    EXPECT_EQ(w.StringGrid1->model()->rowCount(), 3);
+    EXPECT_EQ(w.StringGrid1->model()->index(1, 0).data().toString(), QStringLiteral("3,600"));
+    EXPECT_EQ(w.StringGrid1->model()->headerData(3, Qt::Horizontal).toString(), QStringLiteral("Acquisition"));
+}
+
+TEST_F(TFAcquisitionTest, RebuildChartDrawsVolumeModeInLimeGreen)
+{
+    TFAcquisition w;
+    MeasurementRecord& r = w.Record();
+    r.SetRowCount(3);
+    r.SetPointCount(2);
+    r.SetCell(MeasurementRecord::ColPH, 1, QStringLiteral("7,000"));
+    r.SetCell(MeasurementRecord::ColVolume, 1, QStringLiteral("0,012000"));
+    r.SetCell(MeasurementRecord::ColPH, 2, QStringLiteral("3,000"));
+    r.SetCell(MeasurementRecord::ColVolume, 2, QStringLiteral("0,001000"));
+    r.SetChartTitles(false);
+    r.RebuildChart();
+    const QList<QPointF> points = w.Chart1->Series1()->points();
+    ASSERT_EQ(points.size(), 2);
+    EXPECT_DOUBLE_EQ(points[0].x(), 1.0);
+    EXPECT_DOUBLE_EQ(points[1].x(), 12.0);
+    EXPECT_EQ(w.Chart1->PointColour(), QColor(0, 255, 0));
+    EXPECT_EQ(w.Chart1->BottomAxis()->titleText(), QStringLiteral("Volume v de réactif versé, en millilitres"));
+    // An empty record leaves the drawn series alone.
+    r.SetPointCount(0);
+    r.RebuildChart();
+    EXPECT_EQ(w.Chart1->Series1()->count(), 2);
+}
+
+TEST_F(TFAcquisitionTest, GridKeepsTheNewestRowInView)
+{
+    TFAcquisition w;
+    w.show();
+    MeasurementRecord& r = w.Record();
+    r.ResetRecord();
+    for (int i = 0; i < 40; ++i)
+        r.AppendSample(7.0);
+    QTest::qWait(10);
+    EXPECT_EQ(r.TopRow(), 26);
+    // The view cannot scroll past its end, so it shows the newest row rather than row 26 on top.
+    const QRect newest = w.StringGrid1->visualRect(w.StringGrid1->model()->index(39, 0));
+    EXPECT_TRUE(w.StringGrid1->viewport()->rect().intersects(newest));
+    EXPECT_GT(w.StringGrid1->rowAt(0), 0);
+}
+
+TEST_F(TFAcquisitionTest, ClosingMaximisedWritesOnlyTheState)
+{
+    {
+        QSettings s = Settings();
+        s.setValue(QStringLiteral("Haut"), 123);
+    }
+    TFAcquisition w;
+    w.showMaximized();
+    QTest::qWait(10);
+    w.close();
+    QSettings s = Settings();
+    EXPECT_EQ(s.value(QStringLiteral("EtatFenetre")).toInt(), 2);
+    EXPECT_EQ(s.value(QStringLiteral("Haut")).toInt(), 123);
+    EXPECT_FALSE(s.contains(QStringLiteral("Largeur")));
+}
+
+TEST_F(TFAcquisitionTest, ClosingNormalWritesStateAndGeometryAsIntegers)
+{
+    TFAcquisition w;
+    w.show();
+    QTest::qWait(10);
+    w.close();
+    QSettings s = Settings();
+    EXPECT_EQ(s.value(QStringLiteral("EtatFenetre")).toInt(), 0);
+    for (const char* key : {"Haut", "Gauche", "Largeur", "Hauteur"})
+        EXPECT_TRUE(s.contains(QString::fromLatin1(key))) << key;
+    EXPECT_EQ(s.value(QStringLiteral("Largeur")).toInt(), w.frameGeometry().width());
+}
+
+TEST_F(TFAcquisitionTest, CtrlQWritesNothing)
+{
+    TFAcquisition w;
+    w.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+    QTest::keyClick(&w, Qt::Key_Q, Qt::ControlModifier);
+    w.close();
+    EXPECT_TRUE(Settings().allKeys().isEmpty());
+}
+
+TEST_F(TFAcquisitionTest, StatusTextSurvivesMenuHover)
+{
+    TFAcquisition w;
+    w.SetStatusText(QStringLiteral("Erreur"));
+    QStatusTipEvent tip{QString()};
+    QCoreApplication::sendEvent(&w, &tip);
+    EXPECT_EQ(w.StatusText(), QStringLiteral("Erreur"));
+}
+
+TEST(ErrorBoxTest, Guard_ShowsTheFrenchTextAndGoesOn)
+{
+    QStringList shown;
+    ErrorBox::SetPresenter([&](const QString& text) { shown << text; });
+    const bool result = ErrorBox::Guard([]() -> bool { throw std::runtime_error("Accès refusé"); }, false);
+    EXPECT_FALSE(result);
+    EXPECT_TRUE(ErrorBox::Guard([] { return true; }));
+    ErrorBox::SetPresenter({});
+    EXPECT_EQ(shown, QStringList{QStringLiteral("Accès refusé")});
+}
+
+}  // namespace
