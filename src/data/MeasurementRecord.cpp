@@ -46,6 +46,15 @@ void MeasurementRecord::SetCell(int col, int row, const QString& text)
     emit CellChanged(col, row);
 }
 
+void MeasurementRecord::ReplaceTable(QList<Row> rows, int pointCount)
+{
+    if (rows.isEmpty())
+        rows.resize(1);
+    rows_ = std::move(rows);
+    pointCount_ = std::max(0, pointCount);
+    emit TableChanged();
+}
+
 void MeasurementRecord::SetTopRow(int row)
 {
     row = std::max(1, row);
@@ -131,4 +140,9 @@ void MeasurementRecord::RebuildChart()
     emit ChartRebuilt(points);
     if (!ok)
         throw ConvertError(failed);
+}
+
+void MeasurementRecord::ClearChart()
+{
+    emit ChartRebuilt({});
 }

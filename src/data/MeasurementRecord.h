@@ -23,6 +23,8 @@ public:
     // Newest row kept in view: from the 16th point on, the top row is PointCount - 14.
     static constexpr int kVisibleRows = 15;
 
+    using Row = std::array<QString, kColumnCount>;
+
     explicit MeasurementRecord(QObject* parent = nullptr);
 
     int PointCount() const { return pointCount_; }
@@ -35,6 +37,12 @@ public:
     // Cell(col, row), as a grid addresses it; empty outside the grid.
     QString Cell(int col, int row) const;
     void SetCell(int col, int row, const QString& text);
+
+    // All grid rows, header first, for readers that go through the whole table.
+    const QList<Row>& Rows() const { return rows_; }
+    // Replaces the grid and PointCount at once (at least one row, the header): one
+    // TableChanged instead of a signal per cell, so a table of 10^6 points fills in linear time.
+    void ReplaceTable(QList<Row> rows, int pointCount);
 
     int TopRow() const { return topRow_; }
     void SetTopRow(int row);
@@ -53,6 +61,8 @@ public:
     // An empty record leaves the chart alone. A cell that does not read as a number throws
     // ConvertError after the chart has received the points read before it.
     void RebuildChart();
+    // Empties the chart without touching the table.
+    void ClearChart();
 
     // Points of the table as the chart draws them in volume mode (mL, pH), in row order.
     // Stops at the first unreadable cell, which `failedText` then holds.
@@ -70,7 +80,6 @@ signals:
     void ChartRebuilt(const QList<QPointF>& points);
 
 private:
-    using Row = std::array<QString, kColumnCount>;
     QList<Row> rows_;
     int pointCount_ = 0;
     int topRow_ = 1;

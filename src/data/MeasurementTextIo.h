@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QString>
+
+class MeasurementRecord;
+
+// The measurement text: per point the pH cell text, TAB, the volume cell text, CR; then three
+// more CR. It is the body of every chemistry file and the text sent over the network.
+namespace MeasurementTextIo {
+
+inline constexpr QChar kTab = QLatin1Char('\t');
+inline constexpr QChar kCr = QLatin1Char('\r');
+// A number field is at most 12 characters before its TAB or CR.
+inline constexpr int kMaxFieldLength = 12;
+
+// The cell texts of rows 1..PointCount copied unchanged, not re-formatted.
+QString BuildMeasurementText(const MeasurementRecord& record);
+
+enum class NumberRead {
+    Number,      // a field converted; position is past its separator (or at the end of the text)
+    EndOfData,   // a TAB or CR where a field should start, or the end of the text; position unchanged
+    Unreadable,  // a field that does not convert, or one longer than kMaxFieldLength; value is 0
+};
+
+// Reads the field that starts at `position` (0-based index into `text`) up to the next TAB or
+// CR. Only spaces may surround the number: an LF or another control character makes it
+// unreadable, so a text with CR LF line ends stops after its first pair.
+NumberRead ReadNextNumber(const QString& text, qsizetype& position, double& value);
+
+struct FillResult {
+    int pointCount = 0;
+    // The reading ended on an unreadable number rather than at the end of the data; the caller
+    // shows "Erreur de lecture de nombre réel.".
+    bool unreadable = false;
+};
+
+// Refills the point table from a measurement text: pH as fixed(4, 3), volume as fixed(6, 6),
+// "Calcul" in the validation header, PointCount = pairs read. The time and validation cells of
+// the old points are emptied. A pH whose volume cannot be read stays in a row below the counted
+// points, uncounted. The table is replaced in one step.
+FillResult FillTableFromText(MeasurementRecord& record, const QString& text);
+
+// Status bar text for an unreadable number.
+QString UnreadableNumberMessage();
+
+}  // namespace MeasurementTextIo
