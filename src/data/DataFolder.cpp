@@ -1,0 +1,34 @@
+#include "DataFolder.h"
+
+#include <QDir>
+#include <QStandardPaths>
+#include <QTemporaryFile>
+
+namespace DataFolder {
+
+bool IsWritable(const QString& folder)
+{
+    if (folder.isEmpty() || !QDir().mkpath(folder))
+        return false;
+    // Permission bits do not tell the whole story (read-only media, access lists, root): try.
+    QTemporaryFile probe(QDir(folder).filePath(QStringLiteral("quorin-XXXXXX.tmp")));
+    return probe.open();
+}
+
+QString Resolve(const QString& programDir, const QString& fallbackBase)
+{
+    if (!programDir.isEmpty()) {
+        const QString primary = QDir::cleanPath(QDir::fromNativeSeparators(programDir) + QStringLiteral("/Valeurs"));
+        if (IsWritable(primary))
+            return primary;
+    }
+    const QString base = fallbackBase.isEmpty()
+        ? QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)
+        : fallbackBase;
+    const QString fallback = QDir::cleanPath(QDir::fromNativeSeparators(base) + QStringLiteral("/Quorin/Valeurs"));
+    // When this fails too, the save reports the system's reason for this folder.
+    QDir().mkpath(fallback);
+    return fallback;
+}
+
+}  // namespace DataFolder

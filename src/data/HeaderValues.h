@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QString>
+
+// The header values of chemistry files: free texts that nothing validates or computes with;
+// the three titration values travel with the measurements.
+struct HeaderValues {
+    // Comment saved in line 2; changes only when the comment dialog closes.
+    QString currentComment;
+    // Concentration of the solution in the beaker, mol/L (line 9).
+    QString beakerConcentration = QStringLiteral("0,01");
+    // Concentration of the reagent in the burette, mol/L (line 10).
+    QString buretteConcentration = QStringLiteral("0,01");
+    // Volume of solution in the beaker, L (line 11).
+    QString beakerVolume = QStringLiteral("0,020");
+};
