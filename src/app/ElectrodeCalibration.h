@@ -1,0 +1,70 @@
+#pragma once
+
+#include <QString>
+
+// The electrode: how one voltage is formed from the board's two channels, the line that turns
+// it into pH, and the three-press calibration against two buffer solutions. No widgets: the
+// main window shows what Press() reports.
+class ElectrodeCalibration {
+public:
+    // Nernst slope at 25 °C: a 3-pH step is 0.1776 V; also the stand-in for equal voltages.
+    static constexpr double kStandardDifference = 0.1776;
+
+    static inline const QString kEqualVoltagesMessage
+        = QStringLiteral("Erreur, les 2 pH sont égaux ; des valeurs standard seront employées");
+    static inline const QString kFirstBufferInstruction = QStringLiteral(
+        "Rincez l'électrode, séchez la avec un morceau de papier filtre, plongez la dans une solution tampon de "
+        "pH = 7, inscrivez si nécessaire cette valeur de pH, attendez la stabilisation de la tension mesurée, "
+        "puis validez.");
+    static inline const QString kSecondBufferInstruction = QStringLiteral(
+        "Rincez l'électrode, séchez la, plongez la dans une solution tampon de pH 4, ou 10, inscrivez si "
+        "nécessaire cette valeur, attendez et validez.");
+
+    // What a press leaves for the window to show.
+    struct PressResult {
+        QString caption;         // Button1
+        QString bufferText;      // Edit2 (empty: leave it as it is)
+        bool bufferEditable = false;
+        QString instruction;     // empty once the calibration is over
+        QString statusMessage;   // the equal-voltages message, or empty
+    };
+
+    // LastVoltage := Voltage1, LastVoltage2 := Voltage2; in differential mode the electrode
+    // voltage is (Voltage1 - Voltage2) / 2.
+    void ElectrodeVoltage(double voltage1, double voltage2);
+    double VoltageToPH(double volts) const { return slope_ * volts + intercept_; }
+
+    // One press of the calibrate button; `bufferText` is what Edit2 holds. A buffer text that is
+    // not a number throws ConvertError and leaves the calibration on the step it was on.
+    PressResult Press(const QString& bufferText);
+
+    // The caption that names the buffer the next press validates.
+    static QString CaptionFor(const QString& bufferText) { return QStringLiteral("&Valider pH ") + bufferText; }
+
+    int CalibrationStep() const { return step_; }
+    bool Calibrating() const { return step_ != 0; }
+    bool DifferentialMode() const { return differential_; }
+    void SetDifferentialMode(bool on) { differential_ = on; }
+    double LastVoltage() const { return lastVoltage_; }
+    double LastVoltage2() const { return lastVoltage2_; }
+    double Slope() const { return slope_; }
+    double Intercept() const { return intercept_; }
+    double BufferPH1() const { return bufferPH1_; }
+    double BufferPH2() const { return bufferPH2_; }
+
+private:
+    // The line through (ua, BufferPH1) and (ub, BufferPH2); true when ua equals ub and the
+    // standard difference had to be used.
+    bool ComputeCoefficients(double ua, double ub);
+
+    int step_ = 0;
+    bool differential_ = false;
+    double lastVoltage_ = 0.0;
+    double lastVoltage2_ = 0.0;
+    double bufferPH1_ = 7.0;
+    double bufferPH2_ = 4.0;
+    double point1Voltage_ = 0.0;
+    // Before any calibration: the standard line through (0 V, pH 7) and (0.1776 V, pH 4).
+    double slope_ = -3.0 / kStandardDifference;
+    double intercept_ = 7.0;
+};
