@@ -1,0 +1,57 @@
+#include "ClipboardText.h"
+
+#include "MeasurementRecord.h"
+#include "NumberText.h"
+
+#include <algorithm>
+
+namespace ClipboardText {
+
+namespace {
+
+constexpr QChar kTab = QLatin1Char('\t');
+constexpr QChar kCr = QLatin1Char('\r');
+constexpr QChar kPoint = QLatin1Char('.');
+
+template <typename LineWriter>
+QString Build(const MeasurementRecord& record, LineWriter writeLine)
+{
+    const auto& rows = record.Rows();
+    const int last = std::min<int>(record.PointCount(), static_cast<int>(rows.size()) - 1);
+    QString text = Header();
+    text.reserve(text.size() + static_cast<qsizetype>(std::max(last, 0)) * 18);
+    for (int r = 1; r <= last; ++r) {
+        writeLine(text, rows[r]);
+        text += kCr;
+    }
+    return text;
+}
+
+}  // namespace
+
+QString Header()
+{
+    return QStringLiteral("Volume versé en L\tpH\r");
+}
+
+QString BuildClipboardTextComma(const MeasurementRecord& record)
+{
+    return Build(record, [](QString& text, const MeasurementRecord::Row& row) {
+        text += row[MeasurementRecord::ColVolume];
+        text += kTab;
+        text += row[MeasurementRecord::ColPH];
+    });
+}
+
+QString BuildClipboardTextPoint(const MeasurementRecord& record)
+{
+    return Build(record, [](QString& text, const MeasurementRecord::Row& row) {
+        const double volume = NumberText::Parse(row[MeasurementRecord::ColVolume]);
+        const double pH = NumberText::Parse(row[MeasurementRecord::ColPH]);
+        text += NumberText::Fixed(volume, 6, 6, kPoint);
+        text += kTab;
+        text += NumberText::Fixed(pH, 4, 3, kPoint);
+    });
+}
+
+}  // namespace ClipboardText
