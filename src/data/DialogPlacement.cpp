@@ -1,0 +1,20 @@
+#include "DialogPlacement.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <QWidget>
+
+namespace DialogPlacement {
+
+void CenterOnScreen(QWidget& window)
+{
+    const QWidget* parent = window.parentWidget();
+    QScreen* screen = parent ? parent->screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    QRect frame = window.frameGeometry();
+    frame.moveCenter(screen->availableGeometry().center());
+    window.move(frame.topLeft());
+}
+
+}  // namespace DialogPlacement
