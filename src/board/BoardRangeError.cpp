@@ -1,0 +1,5 @@
+#include "BoardRangeError.h"
+
+BoardRangeError::BoardRangeError(const QString& message) : std::range_error(message.toStdString())
+{
+}
