@@ -1,0 +1,130 @@
+#include "SimulatedBench.h"
+
+#include "BoardRangeError.h"
+#include "Clock.h"
+
+#include <algorithm>
+#include <cmath>
+
+SimulatedBench::SimulatedBench(Clock& clock, QObject* parent, std::uint32_t noiseSeed)
+    : QObject(parent), clock_(clock), random_(noiseSeed)
+{
+}
+
+double SimulatedBench::NowMs() const
+{
+    return static_cast<double>(clock_.NowMs());
+}
+
+void SimulatedBench::SetPlace(ElectrodePlace place)
+{
+    place_ = place;
+    emit Changed();
+}
+
+void SimulatedBench::SetAcid(Acid acid)
+{
+    acid_ = acid;
+    NewBeaker();
+}
+
+void SimulatedBench::NewBeaker()
+{
+    tapOpen_ = false;
+    pouredMl_ = 0.0;
+    sinceMs_ = NowMs();
+    emit Changed();
+}
+
+void SimulatedBench::OpenTap()
+{
+    if (tapOpen_)
+        return;
+    sinceMs_ = NowMs();
+    tapOpen_ = true;
+    emit Changed();
+}
+
+void SimulatedBench::CloseTap()
+{
+    if (!tapOpen_)
+        return;
+    const double now = NowMs();
+    pouredMl_ = PouredVolumeMlAt(now);
+    sinceMs_ = now;
+    tapOpen_ = false;
+    emit Changed();
+}
+
+void SimulatedBench::SetSecondsPerMl(double seconds)
+{
+    if (!(seconds >= kMinSecondsPerMl && seconds <= kMaxSecondsPerMl))
+        throw BoardRangeError(
+            QStringLiteral("Débit de la burette hors limites : 1 mL doit couler en 1 à 600 secondes."));
+    const double now = NowMs();
+    pouredMl_ = PouredVolumeMlAt(now);
+    sinceMs_ = now;
+    secondsPerMl_ = seconds;
+    emit Changed();
+}
+
+double SimulatedBench::PouredVolumeMl() const
+{
+    return PouredVolumeMlAt(NowMs());
+}
+
+double SimulatedBench::PouredVolumeMlAt(double timeMs) const
+{
+    if (!tapOpen_)
+        return pouredMl_;
+    const double flowingMs = std::max(0.0, timeMs - sinceMs_);
+    return std::min(kBuretteCapacityMl, pouredMl_ + flowingMs / 1000.0 / secondsPerMl_);
+}
+
+bool SimulatedBench::BuretteEmpty() const
+{
+    return PouredVolumeMl() >= kBuretteCapacityMl;
+}
+
+double SimulatedBench::BeakerPH() const
+{
+    return BeakerPHFor(PouredVolumeMl());
+}
+
+double SimulatedBench::BeakerPHFor(double pouredMl) const
+{
+    if (pouredMl != cachedPouredMl_ || acid_ != cachedAcid_) {
+        cachedPH_ = TitrationChemistry::PH(acid_, kAcidMolPerL, kAcidVolumeMl, kBaseMolPerL, pouredMl);
+        cachedPouredMl_ = pouredMl;
+        cachedAcid_ = acid_;
+    }
+    return cachedPH_;
+}
+
+double SimulatedBench::ElectrodePHAt(double timeMs) const
+{
+    switch (place_) {
+    case ElectrodePlace::Buffer4:
+        return 4.0;
+    case ElectrodePlace::Buffer7:
+        return 7.0;
+    case ElectrodePlace::Buffer10:
+        return 10.0;
+    case ElectrodePlace::Beaker:
+        break;
+    }
+    return BeakerPHFor(PouredVolumeMlAt(timeMs));
+}
+
+double SimulatedBench::ElectrodeVoltage(double pH)
+{
+    return kNernstSlopeVPerPH * (pH - 7.0) + kElectrodeOffsetV;
+}
+
+double SimulatedBench::Voltage(int channel, double timeMs)
+{
+    const double noise = noise_(random_);
+    if (channel == 1)
+        return ElectrodeVoltage(ElectrodePHAt(timeMs)) + noise;
+    return noise;
+}

@@ -1,0 +1,123 @@
+#include "BoardSetup.h"
+#include "EmulatedBoard.h"
+#include "FakeClock.h"
+#include "TTorviC.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// Stands for the real bus: opening it is counted and its outcome chosen; no port is touched.
+class RealBusStub {
+public:
+    explicit RealBusStub(QString refusal = QString()) : refusal_(std::move(refusal)) {}
+
+    RealBusOpener Opener()
+    {
+        return [this](QString& error) -> std::unique_ptr<PortBus> {
+            ++opened;
+            if (!refusal_.isEmpty()) {
+                error = refusal_;
+                return nullptr;
+            }
+            auto bus = std::make_unique<EmulatedBoard>(source_, clock_);
+            handedOut = bus.get();
+            return bus;
+        };
+    }
+
+    int opened = 0;
+    PortBus* handedOut = nullptr;
+
+private:
+    class Silence final : public VoltageSource {
+        double Voltage(int, double) override { return 0.0; }
+    };
+    QString refusal_;
+    Silence source_;
+    FakeClock clock_;
+};
+
+const QString kProgram = QStringLiteral("Quorin");
+const QString kOption = QStringLiteral("--carte-reelle");
+
+TEST(BoardSetupTest, SimulationUnlessTheRealBoardIsAskedFor)
+{
+    const struct {
+        QStringList arguments;
+        QString environment;
+    } cases[] = {{{kProgram}, QString()},
+                 {{kProgram, QStringLiteral("mesure.che")}, QString()},
+                 {{kProgram}, QStringLiteral("simulation")},
+                 {{kProgram}, QStringLiteral(" Simulation ")}};
+    for (const auto& c : cases) {
+        FakeClock clock;
+        RealBusStub real;
+        const BoardSetup setup = CreateBoard(c.arguments, c.environment, clock, real.Opener());
+        EXPECT_TRUE(setup.simulated);
+        EXPECT_NE(setup.bench, nullptr);
+        EXPECT_NE(dynamic_cast<EmulatedBoard*>(setup.bus.get()), nullptr);
+        EXPECT_TRUE(setup.message.isEmpty());
+        EXPECT_EQ(real.opened, 0);
+    }
+}
+
+TEST(BoardSetupTest, UnknownEnvironmentValueIsSaidAndSimulated)
+{
+    FakeClock clock;
+    RealBusStub real;
+    const BoardSetup setup = CreateBoard({kProgram}, QStringLiteral("oui"), clock, real.Opener());
+    EXPECT_TRUE(setup.simulated);
+    EXPECT_EQ(real.opened, 0);
+    EXPECT_EQ(setup.message, QStringLiteral("Valeur inconnue de la variable QUORIN_CARTE : « oui » (valeurs possibles : "
+                                            "reelle, simulation). Quorin fonctionne sur le banc de simulation."));
+}
+
+TEST(BoardSetupTest, RefusedPortAccessFallsBackToTheSimulationAndSaysWhy)
+{
+    for (const auto& [arguments, environment] :
+         {std::pair{QStringList{kProgram, kOption}, QString()}, std::pair{QStringList{kProgram}, QStringLiteral("reelle")},
+          std::pair{QStringList{kProgram}, QStringLiteral("RÉELLE")}}) {
+        FakeClock clock;
+        RealBusStub real(QStringLiteral("Accès aux ports de la carte d'acquisition refusé par le système."));
+        const BoardSetup setup = CreateBoard(arguments, environment, clock, real.Opener());
+        EXPECT_EQ(real.opened, 1);
+        EXPECT_TRUE(setup.simulated);
+        ASSERT_NE(setup.bench, nullptr);
+        EXPECT_EQ(setup.message, QStringLiteral("Accès aux ports de la carte d'acquisition refusé par le système. "
+                                                "Quorin fonctionne sur le banc de simulation."));
+    }
+}
+
+TEST(BoardSetupTest, GrantedPortAccessUsesTheRealBus)
+{
+    FakeClock clock;
+    RealBusStub real;
+    const BoardSetup setup = CreateBoard({kProgram, kOption}, QStringLiteral("nimporte"), clock, real.Opener());
+    EXPECT_EQ(real.opened, 1);
+    EXPECT_FALSE(setup.simulated);
+    EXPECT_EQ(setup.bench, nullptr);
+    EXPECT_EQ(setup.bus.get(), real.handedOut);
+    EXPECT_TRUE(setup.message.isEmpty());
+}
+
+TEST(BoardSetupTest, SimulatedBoardMeasuresTheBench)
+{
+    FakeClock clock;
+    BoardSetup setup = CreateBoard({kProgram}, QString(), clock, RealBusStub().Opener());
+    setup.bench->SetPlace(SimulatedBench::ElectrodePlace::Buffer4);
+    TTorviC P(*setup.bus, clock);
+    const std::int64_t before = clock.NowMs();
+    P.MeasureVoltages(15700, 15700.0);
+    EXPECT_EQ(clock.NowMs() - before, 1000);
+    EXPECT_NEAR(P.Voltage1(), SimulatedBench::ElectrodeVoltage(4.0), 0.0003);
+}
+
+TEST(BoardSetupTest, OnlyTheExactOptionAsksForTheRealBoard)
+{
+    EXPECT_TRUE(IsBoardOption(kOption));
+    EXPECT_FALSE(IsBoardOption(QStringLiteral("--carte-reelle=1")));
+    EXPECT_FALSE(IsBoardOption(QStringLiteral("carte-reelle.che")));
+}
+
+}  // namespace

@@ -1,0 +1,189 @@
+#include "BoardRangeError.h"
+#include "EmulatedBoard.h"
+#include "FakeClock.h"
+#include "SimulatedBench.h"
+#include "TTorviC.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace {
+
+using Place = SimulatedBench::ElectrodePlace;
+using Acid = SimulatedBench::Acid;
+
+class SimulatedBenchTest : public ::testing::Test {
+protected:
+    // Pours `volumeMl` at the default flow, then closes the tap.
+    void Pour(double volumeMl)
+    {
+        bench.OpenTap();
+        clock.Advance(std::llround(volumeMl * SimulatedBench::kDefaultSecondsPerMl * 1000.0));
+        bench.CloseTap();
+    }
+
+    // The electrode voltage of `pH` on this bench, noise aside.
+    static double Expected(double pH) { return -0.05916 * (pH - 7.0) + SimulatedBench::kElectrodeOffsetV; }
+
+    FakeClock clock;
+    SimulatedBench bench{clock};
+    EmulatedBoard board{bench, clock};
+    TTorviC P{board, clock};
+};
+
+TEST_F(SimulatedBenchTest, Buffers_GiveTheNernstVoltageOnChannelOneAndZeroOnChannelTwo)
+{
+    const std::pair<Place, double> buffers[] = {{Place::Buffer4, 4.0}, {Place::Buffer7, 7.0}, {Place::Buffer10, 10.0}};
+    for (const auto& [place, pH] : buffers) {
+        SCOPED_TRACE(pH);
+        bench.SetPlace(place);
+        P.MeasureVoltages(15700, 15700.0);
+        EXPECT_NEAR(P.Voltage1(), Expected(pH), 0.0003);
+        EXPECT_NEAR(P.Voltage2(), 0.0, 0.0003);
+    }
+    // The slope the calibration will find: about 59 mV per pH, the higher voltage at the lower pH.
+    bench.SetPlace(Place::Buffer4);
+    P.MeasureVoltages(15700, 15700.0);
+    const double at4 = P.Voltage1();
+    bench.SetPlace(Place::Buffer7);
+    P.MeasureVoltages(15700, 15700.0);
+    EXPECT_NEAR((at4 - P.Voltage1()) / 3.0, 0.05916, 0.0002);
+}
+
+TEST_F(SimulatedBenchTest, Noise_IsAboutOneMillivoltPerConversion)
+{
+    double sum = 0.0;
+    double squares = 0.0;
+    constexpr int kDraws = 20000;
+    for (int i = 0; i < kDraws; ++i) {
+        const double deviation = bench.Voltage(1, 0.0) - Expected(7.0);
+        sum += deviation;
+        squares += deviation * deviation;
+    }
+    const double mean = sum / kDraws;
+    EXPECT_NEAR(mean, 0.0, 0.00005);
+    EXPECT_NEAR(std::sqrt(squares / kDraws - mean * mean), 0.001, 0.0001);
+}
+
+TEST_F(SimulatedBenchTest, Burette_PoursWithTheClockAtItsFlow)
+{
+    EXPECT_EQ(bench.PouredVolumeMl(), 0.0);
+    bench.OpenTap();
+    clock.Advance(12'500);
+    EXPECT_DOUBLE_EQ(bench.PouredVolumeMl(), 2.5);
+    bench.CloseTap();
+    clock.Advance(60'000);
+    EXPECT_DOUBLE_EQ(bench.PouredVolumeMl(), 2.5);
+
+    bench.SetSecondsPerMl(2.0);
+    bench.OpenTap();
+    clock.Advance(3'000);
+    EXPECT_DOUBLE_EQ(bench.PouredVolumeMl(), 4.0);
+    // A new flow applies from the moment it is set.
+    bench.SetSecondsPerMl(10.0);
+    clock.Advance(5'000);
+    EXPECT_DOUBLE_EQ(bench.PouredVolumeMl(), 4.5);
+    EXPECT_DOUBLE_EQ(bench.PouredVolumeMlAt(static_cast<double>(clock.NowMs()) + 10'000.0), 5.5);
+
+    clock.Advance(1'000'000);
+    EXPECT_DOUBLE_EQ(bench.PouredVolumeMl(), SimulatedBench::kBuretteCapacityMl);
+    EXPECT_TRUE(bench.BuretteEmpty());
+
+    bench.NewBeaker();
+    EXPECT_FALSE(bench.TapOpen());
+    EXPECT_EQ(bench.PouredVolumeMl(), 0.0);
+    EXPECT_FALSE(bench.BuretteEmpty());
+}
+
+TEST_F(SimulatedBenchTest, Burette_RefusesFlowsOutsideItsRange)
+{
+    for (const double seconds : {0.0, 0.5, -3.0, 601.0, std::nan("")}) {
+        EXPECT_THROW(bench.SetSecondsPerMl(seconds), BoardRangeError) << seconds;
+        EXPECT_EQ(bench.SecondsPerMl(), SimulatedBench::kDefaultSecondsPerMl);
+    }
+}
+
+struct TitrationCase {
+    Acid acid;
+    double volumeMl;
+    double pH;  // from the textbook formulas, computed below
+};
+
+// Textbook pH of 20 mL of acid at 0.01 mol/L with v mL of NaOH at 0.01 mol/L.
+double StrongAcidPH(double v)
+{
+    const double excessAcid = (0.01 * 20.0 - 0.01 * v) / (20.0 + v);
+    if (std::abs(excessAcid) < 1e-12)
+        return 7.0;
+    return excessAcid > 0 ? -std::log10(excessAcid) : 14.0 + std::log10(-excessAcid);
+}
+
+double WeakAcidPH(double v)
+{
+    const double pKa = 4.76;
+    const double acid = 0.01 * 20.0;
+    const double base = 0.01 * v;
+    const double total = 20.0 + v;
+    if (v == 0.0)
+        return 0.5 * (pKa - std::log10(acid / total));
+    if (base < acid)
+        return pKa + std::log10(base / (acid - base));
+    if (base == acid)
+        return 7.0 + 0.5 * (pKa + std::log10(acid / total));
+    return 14.0 + std::log10((base - acid) / total);
+}
+
+TEST_F(SimulatedBenchTest, Titration_FollowsTheChargeBalanceBeforeAtAndAfterEquivalence)
+{
+    const double volumes[] = {0.0, 5.0, 10.0, 15.0, 20.0, 25.0, 30.0};
+    for (const Acid acid : {Acid::Hydrochloric, Acid::Ethanoic}) {
+        bench.SetAcid(acid);
+        double poured = 0.0;
+        for (const double volume : volumes) {
+            Pour(volume - poured);
+            poured = volume;
+            ASSERT_DOUBLE_EQ(bench.PouredVolumeMl(), volume);
+            const double expected = acid == Acid::Hydrochloric ? StrongAcidPH(volume) : WeakAcidPH(volume);
+            EXPECT_NEAR(bench.BeakerPH(), expected, 0.05) << static_cast<int>(acid) << " at " << volume << " mL";
+        }
+    }
+}
+
+TEST_F(SimulatedBenchTest, Titration_WeakAcidAtHalfEquivalenceGivesItsPKa)
+{
+    bench.SetAcid(Acid::Ethanoic);
+    Pour(10.0);
+    EXPECT_NEAR(bench.BeakerPH(), 4.76, 0.02);
+}
+
+TEST_F(SimulatedBenchTest, Titration_MeasuredThroughTheBoardGivesTheBeakersPH)
+{
+    bench.SetPlace(Place::Beaker);
+    Pour(15.0);
+    P.MeasureVoltages(15700, 15700.0);
+    const double measuredPH = 7.0 + (P.Voltage1() - SimulatedBench::kElectrodeOffsetV) / -0.05916;
+    EXPECT_NEAR(measuredPH, StrongAcidPH(15.0), 0.01);
+
+    // With the tap open the board averages the pH over the second of the measurement.
+    bench.OpenTap();
+    P.MeasureVoltages(15700, 15700.0);
+    const double averagedPH = 7.0 + (P.Voltage1() - SimulatedBench::kElectrodeOffsetV) / -0.05916;
+    EXPECT_GT(averagedPH, StrongAcidPH(15.0) + 0.005);
+    EXPECT_LT(averagedPH, StrongAcidPH(15.2));
+}
+
+TEST_F(SimulatedBenchTest, NewAcid_StartsAFreshBeakerAndNotifies)
+{
+    int changes = 0;
+    QObject::connect(&bench, &SimulatedBench::Changed, [&changes] { ++changes; });
+    Pour(20.0);
+    changes = 0;
+    bench.SetAcid(Acid::Ethanoic);
+    EXPECT_EQ(bench.PouredVolumeMl(), 0.0);
+    EXPECT_EQ(bench.BeakerAcid(), Acid::Ethanoic);
+    EXPECT_NEAR(bench.BeakerPH(), WeakAcidPH(0.0), 0.05);
+    EXPECT_GE(changes, 1);
+}
+
+}  // namespace
