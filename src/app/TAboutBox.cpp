@@ -1,0 +1,87 @@
+#include "TAboutBox.h"
+
+#include "ProgramIcon.h"
+
+#include <QFrame>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+#include <QVBoxLayout>
+
+TAboutBox::TAboutBox(QWidget* parent)
+    // A title and nothing else on the frame: no close, minimise or system menu button.
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::MSWindowsFixedSizeDialogHint)
+{
+    setObjectName(QStringLiteral("AboutBox"));
+    setWindowTitle(QStringLiteral("Quorin : A propos"));
+    setModal(false);
+    setFixedSize(298, 213);
+
+    auto* panel = new QFrame(this);
+    panel->setObjectName(QStringLiteral("Panel1"));
+    panel->setFrameShape(QFrame::Panel);
+    panel->setFrameShadow(QFrame::Sunken);
+
+    programIcon = new QLabel(panel);
+    programIcon->setObjectName(QStringLiteral("ProgramIcon"));
+    programIcon->setFixedSize(32, 32);
+    programIcon->setPixmap(ProgramIcon().pixmap(32, 32));
+    programIcon->setScaledContents(true);
+
+    auto* productName = new QLabel(
+        QStringLiteral("Acquisition d'une courbe d'évolution de pH, à l'aide d'une carte Kestrola."), panel);
+    productName->setObjectName(QStringLiteral("ProductName"));
+    productName->setWordWrap(true);
+    auto* version = new QLabel(QStringLiteral("Version 7.0.0"), panel);
+    version->setObjectName(QStringLiteral("Version"));
+    auto* copyright = new QLabel(QStringLiteral("Torvi, logiciels pour le laboratoire de chimie"), panel);
+    copyright->setObjectName(QStringLiteral("Copyright"));
+    copyright->setWordWrap(true);
+    auto* comments = new QLabel(panel);
+    comments->setObjectName(QStringLiteral("Comments"));
+
+    auto* top = new QHBoxLayout;
+    top->addWidget(programIcon, 0, Qt::AlignTop);
+    top->addWidget(productName, 1);
+    auto* panelLayout = new QVBoxLayout(panel);
+    panelLayout->addLayout(top);
+    panelLayout->addWidget(version);
+    panelLayout->addWidget(copyright);
+    panelLayout->addWidget(comments);
+    panelLayout->addStretch();
+
+    okButton = new QPushButton(QStringLiteral("OK"), this);
+    okButton->setObjectName(QStringLiteral("OKButton"));
+    okButton->setDefault(true);
+    okButton->setAutoDefault(true);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(okButton);
+    buttons->addStretch();
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(panel, 1);
+    layout->addLayout(buttons);
+
+    connect(okButton, &QPushButton::clicked, this, &TAboutBox::OKButtonClick);
+}
+
+void TAboutBox::Apropos1Click()
+{
+    if (!isVisible()) {
+        const QScreen* screen = parentWidget() ? parentWidget()->screen() : QGuiApplication::primaryScreen();
+        if (screen)
+            move(screen->availableGeometry().center() - rect().center());
+    }
+    show();
+    raise();
+    activateWindow();
+    okButton->setFocus();
+}
+
+void TAboutBox::OKButtonClick()
+{
+    hide();
+}
