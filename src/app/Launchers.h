@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QUrl>
+
+#include <functional>
+
+// What the main window hands to the system: the maker's home page, a mail to the author and the
+// companion browser program. None of them reports a failure: a missing browser, web browser or
+// mail program simply shows nothing.
+class Launchers : public QObject {
+    Q_OBJECT
+
+public:
+    using UrlOpener = std::function<void(const QUrl& url)>;
+    using ProcessStarter = std::function<void(const QString& program)>;
+    using Terminator = std::function<void()>;
+
+    static QUrl HomePage();
+    static QUrl AuthorMail();
+    // ProgramDir + "/NavTorvi": the companion browser, a program file without extension.
+    static QString BrowserCommand();
+
+    // Ends the program the way "&Quitter" does: the event loop stops, the windows are not
+    // closed, so the main window does not write its placement.
+    static void EndProgram();
+
+    explicit Launchers(QObject* parent = nullptr);
+
+    // Replace the system calls (tests check what would be started without starting it).
+    void SetUrlOpener(UrlOpener opener) { urlOpener = std::move(opener); }
+    void SetProcessStarter(ProcessStarter starter) { processStarter = std::move(starter); }
+    void SetTerminator(Terminator terminator) { programEnder = std::move(terminator); }
+
+public slots:
+    // "&Page d'accueil Torvi"
+    void N5Click();
+    // "&Ecrire à l'auteur"
+    void Ecrirelauteur1Click();
+    // "&Lancer le navigateur"
+    void Ouvrirlenavigateur1Click();
+    // "Q&uitter et lancer le navigateur": starts the browser, then ends like "&Quitter".
+    void Quitteretlancernavigateur1Click();
+
+private:
+    UrlOpener urlOpener;
+    ProcessStarter processStarter;
+    Terminator programEnder;
+};
