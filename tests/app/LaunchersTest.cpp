@@ -81,21 +81,4 @@ TEST_F(LaunchersTest, QuitterEtLancerLeNavigateur_StartsTheBrowserThenEndsWithou
     EXPECT_FALSE(QSettings(QStringLiteral("Torvi"), QStringLiteral("Quorin")).contains(QStringLiteral("EtatFenetre")));
 }
 
-TEST(LaunchersMissingBrowserTest, MissingBrowser_ShowsNothing)
-{
-    const QString savedProgramDir = StartupValues::ProgramDir();
-    StartupValues::SetProgramDir(QDir::toNativeSeparators(QStringLiteral("/nonexistent/quorin-test")));
-    const auto visibleWindows = [] {
-        int count = 0;
-        for (const QWidget* widget : QApplication::topLevelWidgets())
-            count += widget->isVisible() ? 1 : 0;
-        return count;
-    };
-    const int before = visibleWindows();
-    Launchers launchers;
-    EXPECT_NO_THROW(launchers.Ouvrirlenavigateur1Click());
-    EXPECT_EQ(visibleWindows(), before);
-    StartupValues::SetProgramDir(savedProgramDir);
-}
-
 }  // namespace
