@@ -1,0 +1,259 @@
+#include "DataCommands.h"
+
+#include "ChemistryFile.h"
+#include "ClipboardPut.h"
+#include "ClipboardText.h"
+#include "DataFolder.h"
+#include "MeasurementRecord.h"
+#include "MeasurementTextIo.h"
+#include "PointReduction.h"
+#include "StartupValues.h"
+#include "TFDgCommentaire.h"
+#include "TFDialogRedPoints.h"
+
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QStatusBar>
+
+#include <exception>
+
+namespace {
+
+QString ErrorMessage()
+{
+    return QStringLiteral("Erreur");
+}
+
+QString RunFileDialog(QFileDialog& dialog)
+{
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
+}
+
+}  // namespace
+
+DataCommands::DataCommands(QWidget* window, MeasurementRecord& record, QStatusBar* statusBar, QLineEdit* edit6,
+                           QLineEdit* edit7, QObject* parent)
+    : QObject(parent)
+    , record_(record)
+    , statusBar_(statusBar)
+    , edit6_(edit6)
+    , edit7_(edit7)
+    , commentDialog_(new TFDgCommentaire(window))
+    , reductionDialog_(new TFDialogRedPoints(window))
+    , openDialog1_(new QFileDialog(window))
+    , saveDialog1_(new QFileDialog(window))
+    , runInProgress_([] { return false; })
+    , fileDialogRunner_(RunFileDialog)
+    , modalRunner_([](QDialog& dialog) { dialog.exec(); })
+{
+    openDialog1_->setObjectName(QStringLiteral("OpenDialog1"));
+    saveDialog1_->setObjectName(QStringLiteral("SaveDialog1"));
+    commentDialog_->ShowValues(document_.Values().currentComment, document_.Values());
+}
+
+QString DataCommands::RunInProgressMessage()
+{
+    return QStringLiteral("Impossible pendant une mesure");
+}
+
+QString DataCommands::DataFolderPath() const
+{
+    return DataFolder::Resolve(StartupValues::ProgramDir(), fallbackBase_);
+}
+
+bool DataCommands::RefusedDuringRun()
+{
+    if (!runInProgress_ || !runInProgress_())
+        return false;
+    ShowStatus(RunInProgressMessage());
+    return true;
+}
+
+void DataCommands::PrepareFileDialog(QFileDialog& dialog, const QString& folder)
+{
+    dialog.setDirectory(folder);
+    dialog.setNameFilter(QStringLiteral("Fichiers de chimie (*.che)"));
+    dialog.setDefaultSuffix(QStringLiteral("che"));
+    dialog.selectFile(QString());
+}
+
+void DataCommands::Ouvrir1Click()
+{
+    if (RefusedDuringRun())
+        return;
+    QFileDialog& dialog = *openDialog1_;
+    PrepareFileDialog(dialog, DataFolderPath());
+    dialog.setWindowTitle(QStringLiteral("Ouverture d'un fichier de chimie"));
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    const QString path = fileDialogRunner_(dialog);
+    if (path.isEmpty())
+        return;
+    ReadAndOpen(path);
+}
+
+void DataCommands::OpenNamedFile(const QString& path)
+{
+    if (path.isEmpty() || !QFileInfo(path).isFile())
+        return;
+    if (RefusedDuringRun())
+        return;
+    ReadAndOpen(path);
+}
+
+void DataCommands::ReadAndOpen(const QString& path)
+{
+    const ChemistryFile::Contents contents = document_.ReadChemistryFile(path);
+    // The file's comment is shown and offered in the dialog; it is saved only once the dialog
+    // has been closed.
+    const QString comment = contents.headerLines.value(1);
+    commentDialog_->ShowValues(comment, document_.Values());
+    if (edit7_)
+        edit7_->setText(comment);
+    ShowStatus(comment);
+    if (contents.body.isEmpty())
+        return;
+    FinishOpen(contents.body);
+}
+
+void DataCommands::FinishOpen(const QString& body)
+{
+    const MeasurementTextIo::FillResult filled = MeasurementTextIo::FillTableFromText(record_, body);
+    if (filled.unreadable)
+        ShowStatus(MeasurementTextIo::UnreadableNumberMessage());
+    // The table is already replaced: the held copy and the count must follow it even when the
+    // chart cannot draw a cell, and the error is reported afterwards.
+    std::exception_ptr chartError;
+    try {
+        record_.RebuildChart();
+    } catch (const std::exception&) {
+        chartError = std::current_exception();
+    }
+    record_.SetChartTitles(false);
+    document_.TakeMeasurementText(record_);
+    ShowPointCount(record_.PointCount());
+    if (chartError)
+        std::rethrow_exception(chartError);
+}
+
+void DataCommands::Enregistrer1Click()
+{
+    if (record_.PointCount() == 0)
+        return;
+    document_.SaveNumbered(DataFolderPath(), document_.BuildFileText());
+}
+
+void DataCommands::Enregistrersous1Click()
+{
+    if (record_.PointCount() == 0)
+        return;
+    const QString fileText = document_.BuildFileText();
+    QFileDialog& dialog = *saveDialog1_;
+    PrepareFileDialog(dialog, DataFolderPath());
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    // The standard dialog asks before replacing an existing file.
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, false);
+    const QString path = fileDialogRunner_(dialog);
+    if (path.isEmpty())
+        return;
+    ChemistryFile::Write(path, fileText);
+}
+
+void DataCommands::FinishRun()
+{
+    if (record_.PointCount() == 0)
+        return;
+    document_.TakeMeasurementText(record_);
+    document_.SaveNumbered(DataFolderPath(), document_.BuildFileText());
+}
+
+void DataCommands::Ajouteruncommentaire1Click()
+{
+    modalRunner_(*commentDialog_);
+    // However the dialog was closed, its fields are the values from now on.
+    document_.Values() = commentDialog_->FieldValues();
+    if (edit7_)
+        edit7_->setText(document_.Values().currentComment);
+}
+
+void DataCommands::Copier1Click()
+{
+    ClipboardPut::PutOnClipboard(ClipboardText::BuildClipboardTextComma(record_));
+}
+
+void DataCommands::Copiersparateurdcimal2Click()
+{
+    ClipboardPut::PutOnClipboard(ClipboardText::BuildClipboardTextPoint(record_));
+}
+
+void DataCommands::Eliminerdespoints1Click()
+{
+    if (RefusedDuringRun())
+        return;
+    RestoreAllPoints();
+    ReducePoints();
+}
+
+void DataCommands::Rtablirtouslespoints1Click()
+{
+    if (RefusedDuringRun())
+        return;
+    RestoreAllPoints();
+}
+
+void DataCommands::RestoreAllPoints()
+{
+    // Without a held copy there is nothing to restore from, and refilling from it would lose
+    // the points the table has.
+    if (record_.PointCount() == 0 || document_.MeasurementText().isEmpty()) {
+        if (record_.PointCount() == 0)
+            record_.ClearChart();
+        ShowStatus(ErrorMessage());
+        return;
+    }
+    const MeasurementTextIo::FillResult filled = MeasurementTextIo::FillTableFromText(record_, document_.MeasurementText());
+    if (filled.unreadable)
+        ShowStatus(MeasurementTextIo::UnreadableNumberMessage());
+    record_.RebuildChart();
+    ShowPointCount(record_.PointCount());
+}
+
+void DataCommands::ReducePoints()
+{
+    if (record_.PointCount() == 0) {
+        record_.ClearChart();
+        ShowStatus(ErrorMessage());
+        return;
+    }
+    modalRunner_(*reductionDialog_);
+    const PointReduction::Result result = PointReduction::Reduce(record_, reductionDialog_->RequestedPoints());
+    switch (result.outcome) {
+    case PointReduction::Outcome::NotAsked:
+    case PointReduction::Outcome::NoPlan:
+        return;
+    case PointReduction::Outcome::TooMany:
+        ShowStatus(ErrorMessage());
+        return;
+    case PointReduction::Outcome::Reduced:
+        break;
+    }
+    ShowPointCount(result.lineCount);
+    MeasurementTextIo::FillTableFromText(record_, result.text);
+    record_.RebuildChart();
+}
+
+void DataCommands::ShowStatus(const QString& text)
+{
+    if (statusBar_)
+        statusBar_->showMessage(text);
+}
+
+void DataCommands::ShowPointCount(int count)
+{
+    if (edit6_)
+        edit6_->setText(QString::number(count));
+}
