@@ -57,13 +57,10 @@ void EmulatedBoard::OutByte(std::uint16_t port, std::uint8_t value)
         case kConverter2Register:
             StartConversion(1);
             break;
-        case kPortARegister:
-        case kPortBRegister:
-        case kPortCRegister:
-            latches_[static_cast<std::size_t>(port - base_ - kPortARegister)] = value;
-            break;
         case kControlRegister:
-            WriteParallelControl(value);
+            // Bit 7 clear is a bit set/reset of port C, which leaves the mode word alone.
+            if (value & 0x80)
+                controlWord_ = value;
             break;
         default:
             break;
@@ -153,12 +150,9 @@ std::uint8_t EmulatedBoard::ReadByte(std::uint16_t port)
         case kConverter1Register + 1:
         case kConverter2Register + 1:
             return static_cast<std::uint8_t>(((ConverterCode(offset / 2 + 1) & 0x0F) << 4) | kUnusedLowNibble);
-        case kPortARegister:
-        case kPortBRegister:
-        case kPortCRegister:
-            return ReadParallelPort(offset - kPortARegister);
         default:
-            // The control register is write-only; the other registers are not decoded.
+            // Nothing is wired to the parallel ports, the control register is write-only and the
+            // other registers are not decoded.
             return kFloatingBus;
         }
     }
@@ -184,37 +178,6 @@ void EmulatedBoard::Complete(Converter& converter) const
     if (converter.pending && ticks_ >= converter.readyAt) {
         converter.code = converter.pendingCode;
         converter.pending = false;
-    }
-}
-
-void EmulatedBoard::WriteParallelControl(std::uint8_t value)
-{
-    if (value & 0x80) {
-        // A mode word clears every output latch.
-        controlWord_ = value;
-        latches_ = {};
-    } else {
-        // Bit set/reset of port C: bits 3..1 choose the bit, bit 0 is its new value.
-        const int bit = (value >> 1) & 0x07;
-        auto& portC = latches_[2];
-        portC = static_cast<std::uint8_t>((value & 1) ? (portC | (1 << bit)) : (portC & ~(1 << bit)));
-    }
-}
-
-std::uint8_t EmulatedBoard::ReadParallelPort(int index) const
-{
-    // Inputs are not wired to anything on the emulated board: they read as all ones.
-    const std::uint8_t latch = latches_[static_cast<std::size_t>(index)];
-    switch (index) {
-    case 0:
-        return (controlWord_ & 0x10) ? kFloatingBus : latch;
-    case 1:
-        return (controlWord_ & 0x02) ? kFloatingBus : latch;
-    default: {
-        const std::uint8_t upper = (controlWord_ & 0x08) ? 0xF0 : (latch & 0xF0);
-        const std::uint8_t lower = (controlWord_ & 0x01) ? 0x0F : (latch & 0x0F);
-        return static_cast<std::uint8_t>(upper | lower);
-    }
     }
 }
 

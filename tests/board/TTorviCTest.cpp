@@ -104,16 +104,17 @@ struct MeasureCase {
     double actualFrequency;
     double duration;
     std::vector<int> codes;
+    QString message;
 };
 
 TEST_F(TTorviCTest, MeasureVoltages_DivisorFrequencyDurationAndStatus)
 {
     const MeasureCase cases[] = {
-        {15700, 15700.0, 76, 15700.0, 1.0, {0}},
-        {1000, 600000.0, 2, 596600.0, 1000.0 / 596600.0, {0, 5}},
-        {7000, 100.0, 11932, 100.0, 70.0, {0, 4}},
-        {6000, 100.0, 11932, 100.0, 60.0, {0}},
-        {1, 18.207, 65535, 1193200.0 / 65535.0, 65535.0 / 1193200.0, {0}},
+        {15700, 15700.0, 76, 15700.0, 1.0, {0}, {}},
+        {1000, 600000.0, 2, 596600.0, 1000.0 / 596600.0, {0, 5}, QStringLiteral("Fréquence incorrecte")},
+        {7000, 100.0, 11932, 100.0, 70.0, {0, 4}, QStringLiteral("Durée d'une mesure de tension supérieure à 60 secondes")},
+        {6000, 100.0, 11932, 100.0, 60.0, {0}, {}},
+        {1, 18.207, 65535, 1193200.0 / 65535.0, 65535.0 / 1193200.0, {0}, {}},
     };
     for (const MeasureCase& c : cases) {
         SCOPED_TRACE(c.frequency);
@@ -128,6 +129,7 @@ TEST_F(TTorviCTest, MeasureVoltages_DivisorFrequencyDurationAndStatus)
         EXPECT_EQ(P->NombreDePointsDeMesure(), static_cast<int>(c.count));
         EXPECT_EQ(NoticeCodes(), c.codes);
         EXPECT_EQ(P->ErrorCode(), c.codes.back());
+        EXPECT_EQ(P->ErrorMessage(), c.message);
         std::vector<int> countBytes;
         for (const PortAccess& write : Accesses(Kind::Out))
             if (write.port == 0x42)
@@ -140,14 +142,6 @@ TEST_F(TTorviCTest, MeasureVoltages_DivisorFrequencyDurationAndStatus)
         EXPECT_DOUBLE_EQ(P->Voltage2(), BoardProtocol::CodeToVolts(1000));
     }
     board.ClearLog();
-}
-
-TEST_F(TTorviCTest, MeasureVoltages_StatusMessagesAreTheFrenchTexts)
-{
-    P->MeasureVoltages(10, 600000.0);
-    EXPECT_EQ(P->ErrorMessage(), QStringLiteral("Fréquence incorrecte"));
-    P->MeasureVoltages(6001, 100.0);
-    EXPECT_EQ(P->ErrorMessage(), QStringLiteral("Durée d'une mesure de tension supérieure à 60 secondes"));
 }
 
 TEST_F(TTorviCTest, MeasureVoltages_ConstantCodesGiveTheirVoltages)
