@@ -1,0 +1,3 @@
+#include "ESocketError.h"
+
+ESocketError::ESocketError(const QString& text) : std::runtime_error(text.toStdString()) {}

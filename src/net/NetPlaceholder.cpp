@@ -1,1 +1,0 @@
-// Stands in until the network subsystem has sources of its own.

@@ -1,0 +1,79 @@
+// The listening side of the socket link.
+#include "TSocketLink.h"
+
+#include "ESocketAbort.h"
+#include "ESocketError.h"
+
+#include <QSocketNotifier>
+#include <QtEndian>
+
+// ---- listening ----
+
+void TSocketLink::SetBindAddress(const QHostAddress& address)
+{
+    bindAddress_ = qToBigEndian(address.toIPv4Address());
+}
+
+std::uint16_t TSocketLink::LocalPort() const
+{
+    return listening_ ? SocketApi::LocalPort(socket_) : 0;
+}
+
+void TSocketLink::Listen(bool secondChannel)
+{
+    Report(QStringLiteral("A l'écoute"), 8);
+    if (socket_ == SocketApi::kNoSocket)
+        MakeFreshSocket(false);
+    waitDone_ = false;
+    secondChannel_ = secondChannel;
+    if (socket_ == SocketApi::kNoSocket)
+        return;
+    // Failures are not reported: a server that cannot listen simply never accepts.
+    SocketApi::SetReuseAddress(socket_);
+    if (SocketApi::Bind(socket_, bindAddress_, qToBigEndian(port_)) != 0 || SocketApi::Listen(socket_) != 0)
+        return;
+    listening_ = true;
+    readNotifier_->setEnabled(true);
+}
+
+void TSocketLink::StopListening()
+{
+    if (!listening_)
+        return;
+    try {
+        CloseStep();
+    } catch (const ESocketError&) {
+        // The listening handle is released whatever close says.
+    }
+}
+
+SocketApi::Handle TSocketLink::Accept()
+{
+    Report(QStringLiteral("Acceptation"), 4);
+    while (!waitDone_ && !canceled_) {
+        if (!listening_)
+            throw ESocketError(QStringLiteral("Acceptation annulée"));
+        readNotifier_->setEnabled(true);
+        WaitForEvent(kNone);
+    }
+    if (canceled_)
+        throw ESocketError(QStringLiteral("Acceptation annulée"));
+    if (!succeeded_)
+        throw ESocketError(QStringLiteral("Erreur à la création de données"));
+    waitDone_ = false;
+    std::uint32_t peerAddress = 0;
+    std::uint16_t peerPort = 0;
+    const SocketApi::Handle accepted = SocketApi::Accept(socket_, peerAddress, peerPort);
+    if (secondChannel_ && listening_)
+        readNotifier_->setEnabled(true);
+    if (accepted == SocketApi::kNoSocket)
+        ThrowSocketError(SocketApi::LastError());
+    remoteAddress_ = peerAddress;
+    remotePort_ = peerPort;
+    if (canceled_) {
+        canceled_ = false;
+        SocketApi::Close(accepted);
+        throw ESocketAbort(QStringLiteral("Envoi de Socket abandonné"));
+    }
+    return accepted;
+}
