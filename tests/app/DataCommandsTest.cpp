@@ -24,14 +24,13 @@ namespace {
 
 using R = MeasurementRecord;
 
-QByteArray Header(const char* comment, const char* beaker = "0,1", const char* burette = "0,2", const char* volume = "0,050")
+QByteArray File(const char* comment, const QByteArray& body)
 {
-    return QByteArray("Quorin\r") + comment + "\rMesure\r7.0.0\r\rsix\rsept\rhuit\r" + beaker + "\r" + burette + "\r" + volume
-        + "\rdouze\r\r\r\r";
+    return QByteArray("Quorin\r") + comment + "\rMesure\r7.0.0\r\rsix\rsept\rhuit\r0,1\r0,2\r0,050\rdouze\r\r\r\r" + body;
 }
 
-// N points rising by 10 pH/L with a jump of 6 after row N / 2.
-QByteArray TitrationBody(int n)
+// N points rising by 10 pH/L with a jump of 6 after row N / 2, as the program writes them.
+QByteArray Titration(int n)
 {
     QString text;
     for (int r = 1; r <= n; ++r)
@@ -53,21 +52,19 @@ protected:
         StartupValues::SetProgramDir(Path("Programme"));
         commands.SetFallbackFolderBase(Path("Documents"));
         commands.SetFileDialogRunner([this](QFileDialog& dialog) {
-            ++dialogsShown;
-            lastDialog = &dialog;
+            shownDialog = &dialog;
             return chosenPath;
         });
         commands.SetModalRunner([this](QDialog& dialog) {
+            ++modalsShown;
             if (modalAction)
                 modalAction(dialog);
         });
     }
 
-    QString Path(const QString& name) const { return QDir(dir.path()).filePath(name); }
-    QString Path(const char* name) const { return Path(QString::fromLatin1(name)); }
-    QString DataFile(const QString& name) const { return Path(QStringLiteral("Programme/Valeurs/") + name); }
+    QString Path(const char* name) const { return QDir(dir.path()).filePath(QString::fromLatin1(name)); }
 
-    QString WriteFile(const QString& name, const QByteArray& bytes)
+    QString Write(const char* name, const QByteArray& bytes)
     {
         QFile file(Path(name));
         EXPECT_TRUE(file.open(QIODevice::WriteOnly));
@@ -75,22 +72,23 @@ protected:
         return file.fileName();
     }
 
-    void Open(const QString& name, const QByteArray& bytes)
+    void Open(const char* name, const QByteArray& bytes)
     {
-        chosenPath = WriteFile(name, bytes);
+        chosenPath = Write(name, bytes);
         commands.Ouvrir1Click();
     }
 
-    // The reduction dialog answers with `count` typed and Enter.
-    void AnswerReductionWith(const QString& count)
+    // The reduction dialog answers with `count` typed, then Enter.
+    void Reduce(const char* count)
     {
         modalAction = [count](QDialog& dialog) {
             auto& reduction = dynamic_cast<TFDialogRedPoints&>(dialog);
             reduction.show();
             reduction.Edit1()->clear();
-            QTest::keyClicks(reduction.Edit1(), count);
+            QTest::keyClicks(reduction.Edit1(), QString::fromLatin1(count));
             QTest::keyClick(reduction.Edit1(), Qt::Key_Return);
         };
+        commands.Eliminerdespoints1Click();
     }
 
     QTemporaryDir dir;
@@ -101,149 +99,110 @@ protected:
     QLineEdit edit7;
     DataCommands commands{&window, record, &statusBar, &edit6, &edit7};
     QString chosenPath;
-    int dialogsShown = 0;
-    QFileDialog* lastDialog = nullptr;
+    QFileDialog* shownDialog = nullptr;
+    int modalsShown = 0;
     std::function<void(QDialog&)> modalAction;
 };
 
 TEST_F(DataCommandsTest, Open_FillsTheTableItsViewsAndTheHeldCopy)
 {
     QSignalSpy chart(&record, &R::ChartRebuilt);
-    Open(QStringLiteral("a.che"), Header("Acide fort") + "10,124\t0,00075\r7,1234\t0,0015\r\r\r\r\r\n");
+    Open("a.che", File("Acide fort", "10,124\t0,00075\r7,1234\t0,0015\r\r\r\r\r\n"));
+    ASSERT_EQ(shownDialog, &commands.OpenDialog1());
+    EXPECT_EQ(shownDialog->windowTitle(), QStringLiteral("Ouverture d'un fichier de chimie"));
+    EXPECT_EQ(shownDialog->nameFilters(), QStringList{QStringLiteral("Fichiers de chimie (*.che)")});
+    EXPECT_EQ(shownDialog->defaultSuffix(), QStringLiteral("che"));
+    EXPECT_EQ(shownDialog->directory().absolutePath(), QDir(Path("Programme/Valeurs")).absolutePath());
 
-    ASSERT_EQ(lastDialog, &commands.OpenDialog1());
-    EXPECT_EQ(lastDialog->windowTitle(), QStringLiteral("Ouverture d'un fichier de chimie"));
-    EXPECT_EQ(lastDialog->nameFilters(), QStringList{QStringLiteral("Fichiers de chimie (*.che)")});
-    EXPECT_EQ(lastDialog->defaultSuffix(), QStringLiteral("che"));
-    EXPECT_EQ(lastDialog->fileMode(), QFileDialog::ExistingFile);
-    EXPECT_EQ(QDir(lastDialog->directory()).absolutePath(), QDir(Path(QStringLiteral("Programme/Valeurs"))).absolutePath());
-
-    EXPECT_EQ(record.PointCount(), 2);
-    EXPECT_EQ(record.Cell(R::ColPH, 1), QStringLiteral("10,120"));
-    EXPECT_EQ(record.Cell(R::ColVolume, 1), QStringLiteral("0,000750"));
+    EXPECT_EQ(commands.Document().MeasurementText(), QStringLiteral("10,120\t0,000750\r7,123\t0,001500\r\r\r\r"));
     EXPECT_EQ(edit6.text(), QStringLiteral("2"));
     EXPECT_EQ(edit7.text(), QStringLiteral("Acide fort"));
     EXPECT_EQ(statusBar.currentMessage(), QStringLiteral("Acide fort"));
     EXPECT_EQ(commands.CommentDialog().Edit1()->text(), QStringLiteral("Acide fort"));
-    EXPECT_EQ(commands.CommentDialog().Edit2()->text(), QStringLiteral("0,1"));
     EXPECT_EQ(commands.CommentDialog().Edit4()->text(), QStringLiteral("0,050"));
-    EXPECT_EQ(commands.Document().MeasurementText(), QStringLiteral("10,120\t0,000750\r7,123\t0,001500\r\r\r\r"));
     EXPECT_FALSE(record.TimeMode());
     EXPECT_EQ(chart.count(), 1);
-}
 
-TEST_F(DataCommandsTest, Open_CancelledOrUnreadableStartsNothingElse)
-{
-    commands.Ouvrir1Click();
-    EXPECT_EQ(dialogsShown, 1);
-    EXPECT_EQ(record.PointCount(), 0);
-    EXPECT_TRUE(commands.Document().MeasurementText().isEmpty());
-
-    chosenPath = Path(QStringLiteral("absent.che"));
+    chosenPath = Path("absent.che");
     EXPECT_THROW(commands.Ouvrir1Click(), FileError);
+    chosenPath.clear();  // cancelled
+    commands.Ouvrir1Click();
+    EXPECT_EQ(record.PointCount(), 2);
 }
 
-TEST_F(DataCommandsTest, Open_BodyStartingWithCrGivesAnEmptyTableAndKeepsTheChart)
+TEST_F(DataCommandsTest, Open_OddFilesChangeWhatTheyShould)
 {
-    Open(QStringLiteral("a.che"), Header("c") + TitrationBody(10));
+    Open("a.che", File("c", Titration(10)));
     QSignalSpy chart(&record, &R::ChartRebuilt);
-    QSignalSpy titles(&record, &R::ChartTitlesChanged);
-    Open(QStringLiteral("vide.che"), Header("vide") + "\r7\t0\r");
-    EXPECT_EQ(record.PointCount(), 0);
-    EXPECT_EQ(edit6.text(), QStringLiteral("0"));
-    EXPECT_EQ(chart.count(), 0);
-    ASSERT_EQ(titles.count(), 1);
-    EXPECT_EQ(titles.at(0).at(0).toBool(), false);
-    EXPECT_EQ(commands.Document().MeasurementText(), QStringLiteral("\r\r\r"));
-}
-
-TEST_F(DataCommandsTest, Open_ShortFileEmptiesTheValuesAndLeavesTheTable)
-{
-    Open(QStringLiteral("a.che"), Header("c") + TitrationBody(10));
-    Open(QStringLiteral("court.che"), "Quorin\rcourt\rMesure\r");
+    // Fewer than 15 lines: the values empty, the table as it was.
+    Open("court.che", "Quorin\rcourt\rMesure\r");
     EXPECT_EQ(record.PointCount(), 10);
-    EXPECT_EQ(edit7.text(), QStringLiteral("court"));
-    EXPECT_EQ(commands.Document().Values().beakerConcentration, QString());
     EXPECT_EQ(commands.CommentDialog().Edit3()->text(), QString());
-}
-
-TEST_F(DataCommandsTest, Open_CrLfDataLoadsOnePointAndSaysSo)
-{
-    Open(QStringLiteral("crlf.che"), Header("c") + "3,512\t0,000000\r\n3,530\t0,000750\r\n");
-    EXPECT_EQ(record.PointCount(), 1);
+    // A body starting with CR: no points, the chart keeps what it showed.
+    Open("vide.che", File("vide", "\r7\t0\r"));
+    EXPECT_EQ(edit6.text(), QStringLiteral("0"));
+    EXPECT_EQ(commands.Document().MeasurementText(), QStringLiteral("\r\r\r"));
+    EXPECT_EQ(chart.count(), 0);
+    // CR LF line ends: one point, and the status bar says why.
+    Open("crlf.che", File("c", "3,512\t0,000000\r\n3,530\t0,000750\r\n"));
     EXPECT_EQ(edit6.text(), QStringLiteral("1"));
     EXPECT_EQ(statusBar.currentMessage(), QStringLiteral("Erreur de lecture de nombre réel."));
-}
 
-TEST_F(DataCommandsTest, OpenNamedFile_OpensAnExistingFileAndIgnoresTheRest)
-{
-    statusBar.showMessage(QStringLiteral("avant"));
     commands.OpenNamedFile(QString());
-    commands.OpenNamedFile(Path(QStringLiteral("absent.che")));
-    commands.OpenNamedFile(dir.path());
-    EXPECT_EQ(statusBar.currentMessage(), QStringLiteral("avant"));
-    commands.OpenNamedFile(WriteFile(QStringLiteral("ligne.che"), Header("ligne") + TitrationBody(4)));
+    commands.OpenNamedFile(Path("absent.che"));
+    EXPECT_EQ(record.PointCount(), 1);
+    commands.OpenNamedFile(Write("ligne.che", File("ligne", Titration(4))));
     EXPECT_EQ(record.PointCount(), 4);
-    EXPECT_EQ(dialogsShown, 0);
 }
 
-TEST_F(DataCommandsTest, Comment_TakesEffectWhenTheDialogClosesWhicheverWay)
+TEST_F(DataCommandsTest, Comment_IsSavedOnlyOnceTheDialogHasClosedWhicheverWay)
 {
-    Open(QStringLiteral("a.che"), Header("Du fichier") + TitrationBody(4));
+    Open("a.che", File("Du fichier", Titration(4)));
     commands.Enregistrer1Click();
-    // Before the dialog has been closed the comment saved is the one from before the open.
-    QList<QByteArray> lines = ReadAll(DataFile(QStringLiteral("Mesures1.che"))).split('\r');
+    QList<QByteArray> lines = ReadAll(Path("Programme/Valeurs/Mesures1.che")).split('\r');
     EXPECT_EQ(lines[1], QByteArray());
     EXPECT_EQ(lines[8], QByteArray("0,1"));
     EXPECT_EQ(lines[5], QByteArray("six"));
 
-    // Closed by its close box, after typing: the typed texts count.
     modalAction = [](QDialog& dialog) {
         auto& comment = dynamic_cast<TFDgCommentaire&>(dialog);
         comment.show();
         comment.Edit1()->end(false);
         comment.Edit1()->insert(QStringLiteral(" modifié"));
         comment.Edit4()->setText(QStringLiteral("vingt mL"));
-        comment.close();
+        comment.close();  // the close box, not OK
     };
     commands.Ajouteruncommentaire1Click();
     EXPECT_EQ(edit7.text(), QStringLiteral("Du fichier modifié"));
     commands.Enregistrer1Click();
-    lines = ReadAll(DataFile(QStringLiteral("Mesures2.che"))).split('\r');
+    lines = ReadAll(Path("Programme/Valeurs/Mesures2.che")).split('\r');
     EXPECT_EQ(lines[1], QByteArray("Du fichier modifi\xe9"));
     EXPECT_EQ(lines[10], QByteArray("vingt mL"));
 }
 
-TEST_F(DataCommandsTest, Saves_WithAnEmptyTableDoNothingNotEvenTheDialog)
+TEST_F(DataCommandsTest, Saves_NeedPointsAskBeforeReplacingAndKeepTheOldFileOnFailure)
 {
     commands.Enregistrer1Click();
     commands.Enregistrersous1Click();
     commands.FinishRun();
-    EXPECT_EQ(dialogsShown, 0);
-    EXPECT_FALSE(QDir(Path(QStringLiteral("Programme/Valeurs"))).exists(QStringLiteral("Mesures1.che")));
-}
+    EXPECT_EQ(shownDialog, nullptr);
+    EXPECT_FALSE(QFile::exists(Path("Programme/Valeurs/Mesures1.che")));
 
-TEST_F(DataCommandsTest, SaveAs_WritesTheChosenFileAfterTheDialogIsSetUp)
-{
-    Open(QStringLiteral("a.che"), Header("c") + TitrationBody(4));
-    chosenPath = Path(QStringLiteral("copie.che"));
+    Open("a.che", File("c", Titration(4)));
+    chosenPath = Path("copie.che");
     commands.Enregistrersous1Click();
-    ASSERT_EQ(lastDialog, &commands.SaveDialog1());
-    EXPECT_EQ(lastDialog->acceptMode(), QFileDialog::AcceptSave);
-    EXPECT_FALSE(lastDialog->testOption(QFileDialog::DontConfirmOverwrite));
-    EXPECT_EQ(lastDialog->defaultSuffix(), QStringLiteral("che"));
-    EXPECT_EQ(lastDialog->nameFilters(), QStringList{QStringLiteral("Fichiers de chimie (*.che)")});
-    EXPECT_TRUE(QDir(Path(QStringLiteral("Programme/Valeurs"))).exists());
-    EXPECT_TRUE(ReadAll(chosenPath).endsWith(QByteArray(TitrationBody(4))));
-
-    // A name that cannot be written reaches the error box; the earlier file stays.
-    const QByteArray before = ReadAll(chosenPath);
-    chosenPath = Path(QStringLiteral("copie.che/impossible.che"));
+    ASSERT_EQ(shownDialog, &commands.SaveDialog1());
+    EXPECT_EQ(shownDialog->acceptMode(), QFileDialog::AcceptSave);
+    EXPECT_FALSE(shownDialog->testOption(QFileDialog::DontConfirmOverwrite));
+    EXPECT_EQ(shownDialog->defaultSuffix(), QStringLiteral("che"));
+    const QByteArray saved = ReadAll(chosenPath);
+    EXPECT_TRUE(saved.endsWith(Titration(4)));
+    chosenPath = Path("copie.che/impossible.che");
     EXPECT_THROW(commands.Enregistrersous1Click(), FileError);
-    EXPECT_EQ(ReadAll(Path(QStringLiteral("copie.che"))), before);
+    EXPECT_EQ(ReadAll(Path("copie.che")), saved);
 }
 
-TEST_F(DataCommandsTest, FinishRun_HoldsTheRunAndSavesItNumbered)
+TEST_F(DataCommandsTest, FinishRun_HoldsTheRunAndSavesItNumberedInTheDataFolder)
 {
     record.ResetRecord();
     for (int i = 0; i < 3; ++i) {
@@ -251,107 +210,76 @@ TEST_F(DataCommandsTest, FinishRun_HoldsTheRunAndSavesItNumbered)
         record.SetCell(R::ColVolume, i + 1, NumberText::Fixed(i * 0.0005, 6, 6));
     }
     commands.FinishRun();
-    commands.Enregistrer1Click();
-    const QByteArray expected = ChemistryFile::FileBytes(commands.Document().BuildFileText());
-    EXPECT_TRUE(expected.endsWith("3,500\t0,000000\r4,500\t0,000500\r5,500\t0,001000\r\r\r\r\r\n"));
-    EXPECT_EQ(ReadAll(DataFile(QStringLiteral("Mesures1.che"))), expected);
-    EXPECT_EQ(ReadAll(DataFile(QStringLiteral("Mesures2.che"))), expected);
-}
-
-TEST_F(DataCommandsTest, FinishRun_UsesTheFallbackFolderWhenProgramDirCannotHoldData)
-{
-    StartupValues::SetProgramDir(WriteFile(QStringLiteral("pas-un-dossier"), "x"));
-    record.ResetRecord();
-    record.AppendSample(7.0);
-    record.SetCell(R::ColVolume, 1, QStringLiteral("0,000000"));
+    EXPECT_TRUE(ReadAll(Path("Programme/Valeurs/Mesures1.che"))
+                    .endsWith("\r\r\r\r\r3,500\t0,000000\r4,500\t0,000500\r5,500\t0,001000\r\r\r\r\r\n"));
+    // A program folder where no data folder can be made: the documents' one.
+    StartupValues::SetProgramDir(Write("pas-un-dossier", "x"));
     commands.FinishRun();
-    EXPECT_TRUE(QFile::exists(Path(QStringLiteral("Documents/Quorin/Valeurs/Mesures1.che"))));
+    EXPECT_TRUE(QFile::exists(Path("Documents/Quorin/Valeurs/Mesures2.che")));
 }
 
-TEST_F(DataCommandsTest, Reduction_WorkedExampleThenAgainThenRestore)
+TEST_F(DataCommandsTest, Reduction_WorkedExampleAgainThenRestore)
 {
-    Open(QStringLiteral("titrage.che"), Header("c") + TitrationBody(300));
-    const QString full = commands.Document().MeasurementText();
-    AnswerReductionWith(QStringLiteral("100"));
-    commands.Eliminerdespoints1Click();
+    Open("titrage.che", File("c", Titration(300)));
+    Reduce("100");
     EXPECT_EQ(record.PointCount(), 76);
     EXPECT_EQ(edit6.text(), QStringLiteral("76"));
-    EXPECT_EQ(record.Cell(R::ColVolume, 1), QStringLiteral("0,000000"));
     EXPECT_EQ(record.Cell(R::ColVolume, 76), QStringLiteral("0,030000"));
+    commands.Copier1Click();
+    EXPECT_EQ(QGuiApplication::clipboard()->text().count(QLatin1Char('\r')), 77);
     const auto reduced = record.Rows();
-
-    commands.Eliminerdespoints1Click();
+    Reduce("100");
     EXPECT_EQ(record.Rows(), reduced);
-    EXPECT_EQ(commands.Document().MeasurementText(), full);
 
-    // Saving a reduced table still writes every point.
-    commands.Enregistrer1Click();
-    EXPECT_TRUE(ReadAll(DataFile(QStringLiteral("Mesures1.che"))).endsWith(TitrationBody(300)));
-
+    commands.Enregistrer1Click();  // still every point
+    EXPECT_TRUE(ReadAll(Path("Programme/Valeurs/Mesures1.che")).endsWith(Titration(300)));
     commands.Rtablirtouslespoints1Click();
     EXPECT_EQ(record.PointCount(), 300);
     EXPECT_EQ(edit6.text(), QStringLiteral("300"));
     EXPECT_EQ(record.Cell(R::ColPH, 300), QStringLiteral("9,300"));
-    EXPECT_EQ(record.Cell(R::ColVolume, 300), QStringLiteral("0,030000"));
+    commands.Copiersparateurdcimal2Click();
+    EXPECT_TRUE(QGuiApplication::clipboard()->text().endsWith(QStringLiteral("0.030000\t9.300\r")));
 }
 
 TEST_F(DataCommandsTest, Reduction_CountsThatDoNotReduceLeaveAllPoints)
 {
-    struct Case {
-        const char* typed;
-        const char* status;
-    };
-    const Case cases[] = {{"19", "avant"}, {"abc", "avant"}, {"300", "Erreur"}, {"5000", "Erreur"}};
-    Open(QStringLiteral("titrage.che"), Header("c") + TitrationBody(300));
-    for (const auto& c : cases) {
-        AnswerReductionWith(QStringLiteral("100"));
-        commands.Eliminerdespoints1Click();
-        ASSERT_EQ(record.PointCount(), 76);
+    Open("titrage.che", File("c", Titration(300)));
+    const std::pair<const char*, const char*> cases[] = {{"19", "avant"}, {"abc", "avant"}, {"300", "Erreur"}};
+    for (const auto& [typed, status] : cases) {
+        Reduce("100");
         statusBar.showMessage(QStringLiteral("avant"));
-        AnswerReductionWith(QString::fromLatin1(c.typed));
-        commands.Eliminerdespoints1Click();
-        SCOPED_TRACE(c.typed);
+        Reduce(typed);
+        SCOPED_TRACE(typed);
         EXPECT_EQ(record.PointCount(), 300);
         EXPECT_EQ(edit6.text(), QStringLiteral("300"));
-        EXPECT_EQ(statusBar.currentMessage(), QString::fromLatin1(c.status));
+        EXPECT_EQ(statusBar.currentMessage(), QString::fromLatin1(status));
     }
 }
 
-TEST_F(DataCommandsTest, ReductionAndRestore_OnAnEmptyTableSayErreurAndEmptyTheChart)
+TEST_F(DataCommandsTest, ReductionAndRestore_WithNothingToWorkOnSayErreur)
 {
     QSignalSpy chart(&record, &R::ChartRebuilt);
-    bool asked = false;
-    modalAction = [&asked](QDialog&) { asked = true; };
-    commands.Rtablirtouslespoints1Click();
+    Reduce("100");
+    EXPECT_EQ(modalsShown, 0);
     EXPECT_EQ(statusBar.currentMessage(), QStringLiteral("Erreur"));
-    commands.Eliminerdespoints1Click();
-    EXPECT_FALSE(asked);
-    ASSERT_EQ(chart.count(), 3);
-    EXPECT_TRUE(chart.at(2).at(0).value<QList<QPointF>>().isEmpty());
-}
-
-TEST_F(DataCommandsTest, Restore_WithoutAHeldCopyKeepsTheTable)
-{
-    record.ResetRecord();
+    ASSERT_EQ(chart.count(), 2);
+    EXPECT_TRUE(chart.at(1).at(0).value<QList<QPointF>>().isEmpty());
+    // Points without a held copy (a run not finished) are not wiped by a restore.
     record.AppendSample(7.0);
     commands.Rtablirtouslespoints1Click();
-    EXPECT_EQ(record.PointCount(), 1);
     EXPECT_EQ(record.Cell(R::ColPH, 1), QStringLiteral("7,000"));
-    EXPECT_EQ(statusBar.currentMessage(), QStringLiteral("Erreur"));
 }
 
 TEST_F(DataCommandsTest, DuringARun_OpenReduceAndRestoreAreRefused)
 {
-    Open(QStringLiteral("titrage.che"), Header("c") + TitrationBody(300));
+    Open("titrage.che", File("c", Titration(300)));
     bool running = true;
     commands.SetRunInProgress([&running] { return running; });
-    bool asked = false;
-    modalAction = [&asked](QDialog&) { asked = true; };
-    const int dialogsBefore = dialogsShown;
+    shownDialog = nullptr;
     const std::function<void()> refused[] = {
         [this] { commands.Ouvrir1Click(); },
         [this] { commands.OpenNamedFile(chosenPath); },
-        [this] { commands.Eliminerdespoints1Click(); },
+        [this] { Reduce("100"); },
         [this] { commands.Rtablirtouslespoints1Click(); },
     };
     for (const auto& command : refused) {
@@ -359,23 +287,11 @@ TEST_F(DataCommandsTest, DuringARun_OpenReduceAndRestoreAreRefused)
         command();
         EXPECT_EQ(statusBar.currentMessage(), QStringLiteral("Impossible pendant une mesure"));
     }
-    EXPECT_EQ(dialogsShown, dialogsBefore);
-    EXPECT_FALSE(asked);
-    EXPECT_EQ(record.PointCount(), 300);
+    EXPECT_EQ(shownDialog, nullptr);
+    EXPECT_EQ(modalsShown, 0);
     running = false;
-    AnswerReductionWith(QStringLiteral("100"));
-    commands.Eliminerdespoints1Click();
+    Reduce("100");
     EXPECT_EQ(record.PointCount(), 76);
-}
-
-TEST_F(DataCommandsTest, Copies_PutBothVariantsOnTheClipboard)
-{
-    Open(QStringLiteral("a.che"), Header("c") + "7,123\t0,012\r\r\r\r");
-    commands.Copier1Click();
-    EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("Volume versé en L\tpH\r0,012000\t7,123\r"));
-    commands.Copiersparateurdcimal2Click();
-    EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("Volume versé en L\tpH\r0.012000\t7.123\r"));
-    EXPECT_EQ(record.Cell(R::ColVolume, 1), QStringLiteral("0,012000"));
 }
 
 }  // namespace

@@ -11,134 +11,87 @@
 
 namespace {
 
-// The widget that takes the focus after `from` in the dialog's tab chain.
-QWidget* NextInTabOrder(QWidget* from)
+// The widgets a Tab press visits from `first`, in order.
+std::vector<QWidget*> TabChain(QWidget* first, int count)
 {
-    QWidget* next = from->nextInFocusChain();
-    while (next && !(next->focusPolicy() & Qt::TabFocus))
-        next = next->nextInFocusChain();
-    return next;
+    std::vector<QWidget*> chain{first};
+    for (QWidget* w = first->nextInFocusChain(); w && static_cast<int>(chain.size()) < count; w = w->nextInFocusChain())
+        if (w->focusPolicy() & Qt::TabFocus)
+            chain.push_back(w);
+    return chain;
 }
 
-QLabel* LabelFor(const QDialog& dialog, const QWidget* buddy)
+QString CaptionOf(const QDialog& dialog, const QWidget* buddy)
 {
-    for (QLabel* label : dialog.findChildren<QLabel*>())
+    for (const QLabel* label : dialog.findChildren<QLabel*>())
         if (label->buddy() == buddy)
-            return label;
-    return nullptr;
+            return label->text();
+    return {};
 }
 
-TEST(TFDgCommentaireTest, Layout_CaptionsAccessKeysAndTabOrder)
+TEST(TFDgCommentaireTest, Layout_CaptionsAccessKeysTabOrderAndNoCancel)
 {
-    TFDgCommentaire dialog;
-    EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Quorin : Ajouter un commentaire au fichier sauvegardé"));
-    EXPECT_EQ(dialog.size(), QSize(455, 176));
-    EXPECT_EQ(dialog.minimumSize(), dialog.maximumSize());
-    EXPECT_TRUE(dialog.windowFlags() & Qt::WindowCloseButtonHint);
-    EXPECT_FALSE(dialog.windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint
-                                         | Qt::WindowContextHelpButtonHint));
-    // One button only: no cancel.
-    ASSERT_EQ(dialog.findChildren<QPushButton*>().size(), 1);
-    EXPECT_EQ(dialog.OKBtn()->text(), QStringLiteral("&Ajouter"));
-    EXPECT_TRUE(dialog.OKBtn()->isDefault());
-
-    const std::pair<QLineEdit*, const char*> captions[] = {
-        {dialog.Edit1(), "&Commentaire :"},
-        {dialog.Edit2(), "C&oncentration dans le bécher, en mol/L"},
-        {dialog.Edit3(), "C&oncentration dans la burette, en mol/L"},
-        {dialog.Edit4(), "&Volume dans le bécher, en L"},
-    };
-    for (const auto& [edit, caption] : captions) {
-        const QLabel* label = LabelFor(dialog, edit);
-        ASSERT_NE(label, nullptr) << caption;
-        EXPECT_EQ(label->text(), QString::fromUtf8(caption));
-    }
-    EXPECT_EQ(dialog.Edit1()->geometry().topLeft(), QPoint(8, 32));
-    EXPECT_EQ(dialog.Edit1()->width(), 441);
-    EXPECT_EQ(dialog.OKBtn()->geometry(), QRect(255, 132, 75, 25));
-
-    EXPECT_EQ(NextInTabOrder(dialog.Edit1()), dialog.Edit2());
-    EXPECT_EQ(NextInTabOrder(dialog.Edit2()), dialog.Edit3());
-    EXPECT_EQ(NextInTabOrder(dialog.Edit3()), dialog.Edit4());
-    EXPECT_EQ(NextInTabOrder(dialog.Edit4()), dialog.OKBtn());
-}
-
-TEST(TFDgCommentaireTest, Fields_StartWithTheDefaultsAndGiveWhatWasTyped)
-{
-    TFDgCommentaire dialog;
-    EXPECT_EQ(dialog.Edit1()->text(), QString());
-    EXPECT_EQ(dialog.Edit2()->text(), QStringLiteral("0,01"));
-    EXPECT_EQ(dialog.Edit3()->text(), QStringLiteral("0,01"));
-    EXPECT_EQ(dialog.Edit4()->text(), QStringLiteral("0,020"));
-    dialog.show();
-    QTest::keyClicks(dialog.Edit1(), QStringLiteral("Titrage 1"));
-    dialog.Edit3()->clear();
-    QTest::keyClicks(dialog.Edit3(), QStringLiteral("0.1 mol"));
-    QTest::keyClick(dialog.Edit3(), Qt::Key_Return);
-    EXPECT_FALSE(dialog.isVisible());
-    EXPECT_EQ(dialog.result(), QDialog::Accepted);
-    const HeaderValues values = dialog.FieldValues();
-    EXPECT_EQ(values.currentComment, QStringLiteral("Titrage 1"));
-    EXPECT_EQ(values.buretteConcentration, QStringLiteral("0.1 mol"));
-    EXPECT_EQ(values.beakerVolume, QStringLiteral("0,020"));
+    TFDgCommentaire d;
+    EXPECT_EQ(d.windowTitle(), QStringLiteral("Quorin : Ajouter un commentaire au fichier sauvegardé"));
+    EXPECT_EQ(d.minimumSize(), QSize(455, 176));
+    EXPECT_EQ(d.maximumSize(), QSize(455, 176));
+    EXPECT_TRUE(d.windowFlags() & Qt::WindowCloseButtonHint);
+    EXPECT_FALSE(d.windowFlags() & (Qt::WindowMinMaxButtonsHint | Qt::WindowContextHelpButtonHint));
+    EXPECT_EQ(d.findChildren<QPushButton*>(), QList<QPushButton*>{d.OKBtn()});
+    EXPECT_EQ(d.OKBtn()->text(), QStringLiteral("&Ajouter"));
+    EXPECT_TRUE(d.OKBtn()->isDefault());
+    EXPECT_EQ(CaptionOf(d, d.Edit1()), QStringLiteral("&Commentaire :"));
+    EXPECT_EQ(CaptionOf(d, d.Edit2()), QStringLiteral("C&oncentration dans le bécher, en mol/L"));
+    EXPECT_EQ(CaptionOf(d, d.Edit3()), QStringLiteral("C&oncentration dans la burette, en mol/L"));
+    EXPECT_EQ(CaptionOf(d, d.Edit4()), QStringLiteral("&Volume dans le bécher, en L"));
+    EXPECT_EQ(TabChain(d.Edit1(), 5), (std::vector<QWidget*>{d.Edit1(), d.Edit2(), d.Edit3(), d.Edit4(), d.OKBtn()}));
+    const HeaderValues start = d.FieldValues();
+    EXPECT_EQ(start.currentComment, QString());
+    EXPECT_EQ(start.beakerConcentration, QStringLiteral("0,01"));
+    EXPECT_EQ(start.buretteConcentration, QStringLiteral("0,01"));
+    EXPECT_EQ(start.beakerVolume, QStringLiteral("0,020"));
 }
 
 TEST(TFDialogRedPointsTest, Layout_MemoLinesButtonsAndTabOrder)
 {
-    TFDialogRedPoints dialog;
-    EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Réduction du nombre de points de mesure"));
-    EXPECT_EQ(dialog.size(), QSize(341, 229));
-    EXPECT_FALSE(dialog.windowFlags() & Qt::WindowCloseButtonHint);
-    const QStringList lines = dialog.Memo1()->toPlainText().split(QLatin1Char('\n'));
+    TFDialogRedPoints d;
+    EXPECT_EQ(d.windowTitle(), QStringLiteral("Réduction du nombre de points de mesure"));
+    EXPECT_EQ(d.minimumSize(), QSize(341, 229));
+    EXPECT_FALSE(d.windowFlags() & Qt::WindowCloseButtonHint);
+    const QStringList lines = d.Memo1()->toPlainText().split(QLatin1Char('\n'));
     ASSERT_EQ(lines.size(), 9);
-    EXPECT_EQ(lines[0], QStringLiteral("Indiquez combien de points de mesure vous"));
-    EXPECT_EQ(lines[2], QString());
-    EXPECT_EQ(lines[5], QStringLiteral("numériques."));
-    EXPECT_EQ(lines[7], QStringLiteral("Les points mesurés ne seront pas perdus ; vous"));
+    EXPECT_EQ(lines[1], QStringLiteral("souhaitez garder. Ce nombre est approximatif."));
+    EXPECT_EQ(lines[6], QString());
     EXPECT_EQ(lines[8], QStringLiteral("pourrez toujours revenir en arrière"));
-    EXPECT_EQ(LabelFor(dialog, dialog.Edit1())->text(), QStringLiteral("&Nombre de points"));
-    EXPECT_EQ(dialog.Edit1()->text(), QStringLiteral("100"));
-    EXPECT_EQ(dialog.OKBtn()->text(), QStringLiteral("OK"));
-    EXPECT_TRUE(dialog.OKBtn()->isDefault());
-    EXPECT_EQ(dialog.CancelBtn()->text(), QStringLiteral("Annuler"));
-    EXPECT_EQ(dialog.OKBtn()->geometry(), QRect(151, 180, 75, 25));
-    EXPECT_EQ(dialog.CancelBtn()->geometry(), QRect(239, 180, 75, 25));
-    EXPECT_EQ(NextInTabOrder(dialog.Edit1()), dialog.OKBtn());
-    EXPECT_EQ(NextInTabOrder(dialog.OKBtn()), dialog.CancelBtn());
-    EXPECT_EQ(NextInTabOrder(dialog.CancelBtn()), dialog.Memo1());
+    EXPECT_EQ(CaptionOf(d, d.Edit1()), QStringLiteral("&Nombre de points"));
+    EXPECT_EQ(d.Edit1()->text(), QStringLiteral("100"));
+    EXPECT_TRUE(d.OKBtn()->isDefault());
+    EXPECT_EQ(d.CancelBtn()->text(), QStringLiteral("Annuler"));
+    EXPECT_EQ(TabChain(d.Edit1(), 4), (std::vector<QWidget*>{d.Edit1(), d.OKBtn(), d.CancelBtn(), d.Memo1()}));
 }
 
 TEST(TFDialogRedPointsTest, Closing_SetsRequestedPointsFromTheWayItCloses)
 {
     struct Case {
         const char* typed;
-        int key;  // Enter for OK, Escape for "Annuler"
+        Qt::Key key;  // Enter for OK, Escape for "Annuler"
         int expected;
     };
     const Case cases[] = {
-        {"80", Qt::Key_Return, 80},
-        {" 250 ", Qt::Key_Return, 250},
-        {"80", Qt::Key_Escape, 0},
-        {"8O", Qt::Key_Return, 0},    // not an integer: as "Annuler"
-        {"12,5", Qt::Key_Return, 0},
-        {"", Qt::Key_Return, 0},
-        {"99999999999", Qt::Key_Return, 0},
+        {"80", Qt::Key_Return, 80}, {" 250 ", Qt::Key_Return, 250}, {"80", Qt::Key_Escape, 0},
+        {"8O", Qt::Key_Return, 0},  {"12,5", Qt::Key_Return, 0},   {"99999999999", Qt::Key_Return, 0},
     };
-    TFDialogRedPoints dialog;
+    TFDialogRedPoints d;
     for (const auto& c : cases) {
-        dialog.show();
-        dialog.Edit1()->clear();
-        QTest::keyClicks(dialog.Edit1(), QString::fromLatin1(c.typed));
-        QTest::keyClick(dialog.Edit1(), static_cast<Qt::Key>(c.key));
+        d.show();
+        d.Edit1()->clear();
+        QTest::keyClicks(d.Edit1(), QString::fromLatin1(c.typed));
+        QTest::keyClick(d.Edit1(), c.key);
         SCOPED_TRACE(c.typed);
-        EXPECT_FALSE(dialog.isVisible());
-        EXPECT_EQ(dialog.RequestedPoints(), c.expected);
-        // The field keeps what was typed for the next time.
-        EXPECT_EQ(dialog.Edit1()->text(), QString::fromLatin1(c.typed));
+        EXPECT_FALSE(d.isVisible());
+        EXPECT_EQ(d.RequestedPoints(), c.expected);
+        EXPECT_EQ(d.Edit1()->text(), QString::fromLatin1(c.typed));  // kept for next time
     }
-    dialog.show();
-    QTest::mouseClick(dialog.CancelBtn(), Qt::LeftButton);
-    EXPECT_EQ(dialog.RequestedPoints(), 0);
 }
 
 }  // namespace
