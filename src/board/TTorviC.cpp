@@ -13,8 +13,9 @@ constexpr std::uint32_t kMaxCount = std::numeric_limits<std::int32_t>::max();
 constexpr double kMaxDivisor = 65535.0;
 constexpr double kLongestMeasureS = 60.0;
 // How long one wait for a timer edge may last beyond a few periods before the timer is taken
-// for absent: long enough for the scheduler to preempt a real-board measurement now and then.
-constexpr std::int64_t kEdgeGraceNs = 50'000'000;
+// for absent: longer than the scheduler's real-time throttling (50 ms in each second) can hold
+// a real-board measurement.
+constexpr std::int64_t kEdgeGraceNs = 250'000'000;
 constexpr std::int64_t kEdgePeriodsAllowed = 4;
 
 // Decimal texts in messages use ',' like every number the program shows.

@@ -128,7 +128,7 @@ TEST_F(SamplingSequenceTest, MeasureVoltages_WithoutTimerSignalGivesUpWithAStatu
     EXPECT_EQ(P->Voltage1(), before);
     EXPECT_EQ(board.Log().back().kind, Kind::LeaveCritical);
     // Given up after the grace time, well before the second the measurement would have taken.
-    EXPECT_LT(board.NowNs() - startNs, 100'000'000);
+    EXPECT_LT(board.NowNs() - startNs, 300'000'000);
 }
 
 TEST_F(SamplingSequenceTest, MeasureVoltages_TimerStoppingMidwayKeepsTheSamplesTaken)
