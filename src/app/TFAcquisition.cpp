@@ -1,11 +1,20 @@
 #include "TFAcquisition.h"
 
+#include "CalibrationController.h"
+#include "Clock.h"
+#include "ElectrodeCalibration.h"
 #include "ErrorBox.h"
+#include "KeyFilter.h"
 #include "MeasurementRecord.h"
+#include "MeasurementRun.h"
 #include "RecordChart.h"
 #include "RecordTableModel.h"
+#include "TTorviC.h"
 #include "WindowSettings.h"
 
+#include <QApplication>
+#include <QKeyEvent>
+#include <QMessageBox>
 #include <QButtonGroup>
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -75,7 +84,16 @@ QFrame* ButtonFrame(const QString& name, QPushButton* button)
 }  // namespace
 
 TFAcquisition::TFAcquisition(QWidget* parent)
+    : TFAcquisition(MonotonicClock::Instance(),
+                    CreateBoard(QCoreApplication::arguments(), MonotonicClock::Instance()), parent)
+{
+}
+
+TFAcquisition::TFAcquisition(Clock& clock, BoardSetup board, QWidget* parent)
     : QMainWindow(parent)
+    , clock_(clock)
+    , board_(std::move(board))
+    , electrode_(std::make_unique<ElectrodeCalibration>())
     , record_(new MeasurementRecord(this))
     , tableModel_(new RecordTableModel(*record_, this))
 {
@@ -143,12 +161,28 @@ TFAcquisition::TFAcquisition(QWidget* parent)
     setTabOrder(RadioGroup1Items->button(1), Button1);
     setTabOrder(Button1, Edit2);
 
+    connect(record_, &MeasurementRecord::SampleAppended, this,
+            [this](int row, double) { Edit6->setText(QString::number(row)); });
+
+    // Creating the component programs the board's parallel interface.
+    P = new TTorviC(*board_.bus, clock_, this);
+    P->setObjectName(QStringLiteral("P"));
+    run_ = new MeasurementRun(*this, *electrode_, *P, clock_);
+    calibration_ = new CalibrationController(*this, *electrode_, *P, LabelInstruction);
+    calibration_->SetMeasuring([this] { return run_->Measuring(); });
+    // One application-wide filter: it previews typed characters and sees the buttons' keys
+    // and focus changes.
+    qApp->installEventFilter(this);
+
     record_->ResetRecord();
     move(198, 16);
     resize(571, 575);
 }
 
-TFAcquisition::~TFAcquisition() = default;
+TFAcquisition::~TFAcquisition()
+{
+    qApp->removeEventFilter(this);
+}
 
 QWidget* TFAcquisition::BuildLeftPanel()
 {
@@ -257,6 +291,15 @@ QWidget* TFAcquisition::BuildRightPanel()
     column->setSpacing(2);
     Chart1 = new RecordChart(*record_);
     column->addWidget(Chart1, 1);
+    LabelInstruction = new QLabel;
+    LabelInstruction->setObjectName(QStringLiteral("LabelInstruction"));
+    LabelInstruction->setWordWrap(true);
+    LabelInstruction->setAutoFillBackground(true);
+    QPalette yellow = LabelInstruction->palette();
+    yellow.setColor(QPalette::Window, QColor(255, 255, 160));
+    LabelInstruction->setPalette(yellow);
+    LabelInstruction->setMargin(4);
+    column->addWidget(LabelInstruction);
     auto* strip = new QHBoxLayout;
     strip->setContentsMargins(4, 0, 4, 2);
     Edit7 = Field(QStringLiteral("Edit7"), QString(), 8);
@@ -311,8 +354,89 @@ void TFAcquisition::OpenNamedFile(const QString& path)
         fileOpener_(path);
 }
 
+bool TFAcquisition::eventFilter(QObject* watched, QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::KeyPress:
+        return FormKeyPress(watched, static_cast<QKeyEvent*>(event));
+    case QEvent::KeyRelease:
+        if (watched == Button2 && !static_cast<QKeyEvent*>(event)->isAutoRepeat())
+            run_->Button2KeyUp(static_cast<QKeyEvent*>(event)->key());
+        break;
+    case QEvent::FocusIn:
+        if (watched == Button2)
+            run_->Button2Enter();
+        else if (watched == Button1)
+            calibration_->Button1Enter();
+        else if (watched == RadioGroup1Items->button(0) || watched == RadioGroup1Items->button(1))
+            calibration_->RadioGroup1Enter();
+        break;
+    case QEvent::FocusOut:
+        if (watched == Button2)
+            run_->Button2Exit();
+        else if (watched == Button1)
+            calibration_->Button1Exit();
+        else if (watched == RadioGroup1Items->button(0) || watched == RadioGroup1Items->button(1))
+            calibration_->RadioGroup1Exit();
+        break;
+    default:
+        break;
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+bool TFAcquisition::FormKeyPress(QObject* receiver, QKeyEvent* event)
+{
+    // A key event travels up the parents, passing the application's filters at each step:
+    // act once, where it is first delivered (the focused control, or this window).
+    auto* widget = qobject_cast<QWidget*>(receiver);
+    if (filtering_ || !widget || widget->window() != this)
+        return false;
+    QWidget* first = QApplication::focusWidget();
+    if (widget != (first && first->window() == this ? first : this))
+        return false;
+    if (event->text().size() != 1 || (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)))
+        return false;
+    const QChar typed = event->text().at(0);
+    // Tab moves the focus in either state; only its character would be discarded.
+    if (typed == QLatin1Char('\t'))
+        return false;
+    const std::optional<QChar> kept = KeyFilter::Filter(typed, run_->Measuring());
+    if (!kept)
+        return true;
+    if (*kept == KeyFilter::kValidate) {
+        run_->ValidateVolume();
+        return true;
+    }
+    if (*kept == typed)
+        return false;
+    const int key = *kept == QLatin1Char(',') ? Qt::Key_Comma : (*kept == QLatin1Char('E') ? Qt::Key_E : event->key());
+    QKeyEvent replaced(QEvent::KeyPress, key, event->modifiers(), QString(*kept), event->isAutoRepeat());
+    filtering_ = true;
+    QCoreApplication::sendEvent(receiver, &replaced);
+    filtering_ = false;
+    return true;
+}
+
 void TFAcquisition::closeEvent(QCloseEvent* event)
 {
+    if (!quitting_ && run_->Measuring()) {
+        bool quit = false;
+        if (askQuitDuringRun_) {
+            quit = askQuitDuringRun_();
+        } else {
+            QMessageBox box(QMessageBox::Question, QStringLiteral("Quorin"),
+                            QStringLiteral("Une mesure est en cours. Quitter quand même ?"), QMessageBox::NoButton, this);
+            QPushButton* yes = box.addButton(QStringLiteral("&Oui"), QMessageBox::YesRole);
+            box.setDefaultButton(box.addButton(QStringLiteral("&Non"), QMessageBox::NoRole));
+            box.exec();
+            quit = box.clickedButton() == yes;
+        }
+        if (!quit) {
+            event->ignore();
+            return;
+        }
+    }
     if (quitting_ || FormClose()) {
         event->accept();
         return;

@@ -1,10 +1,19 @@
 #pragma once
 
+#include "BoardSetup.h"
 #include "MainMenu.h"
 
 #include <QMainWindow>
 
+#include <functional>
+#include <memory>
+
+class CalibrationController;
+class Clock;
+class ElectrodeCalibration;
 class MeasurementRecord;
+class MeasurementRun;
+class TTorviC;
 class QButtonGroup;
 class QFrame;
 class QGroupBox;
@@ -25,10 +34,21 @@ class TFAcquisition : public QMainWindow {
 public:
     static constexpr int kTimerIntervalMs = 500;
 
+    // On the program's clock, with the board that the command line and environment ask for.
     explicit TFAcquisition(QWidget* parent = nullptr);
+    // On the given clock and board (tests: a fake clock and the emulated board).
+    TFAcquisition(Clock& clock, BoardSetup board, QWidget* parent = nullptr);
     ~TFAcquisition() override;
 
     MeasurementRecord& Record() { return *record_; }
+    TTorviC& Board() { return *P; }
+    const BoardSetup& BoardInUse() const { return board_; }
+    ElectrodeCalibration& Electrode() { return *electrode_; }
+    MeasurementRun& Run() { return *run_; }
+    CalibrationController& Calibration() { return *calibration_; }
+
+    // Asked when the window is closed during a run; true quits. A Oui/Non box by default.
+    void SetQuitDuringRunQuestion(std::function<bool()> ask) { askQuitDuringRun_ = std::move(ask); }
     const MainMenu& Menu() const { return menu_; }
 
     // The single text area of the status bar.
@@ -61,9 +81,12 @@ public:
     RecordChart* Chart1 = nullptr;
     QTimer* Timer1 = nullptr;
     QTimer* Timer2 = nullptr;
+    QLabel* LabelInstruction = nullptr;  // the calibration's instruction to the operator
+    TTorviC* P = nullptr;                // the board driver component
 
 protected:
     bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
@@ -72,7 +95,16 @@ private:
     QWidget* BuildRightPanel();
     void FormShow();
     bool FormClose();
+    // Sees every character typed in this window before the focused control does.
+    bool FormKeyPress(QObject* receiver, QKeyEvent* event);
 
+    Clock& clock_;
+    BoardSetup board_;
+    std::unique_ptr<ElectrodeCalibration> electrode_;
+    MeasurementRun* run_ = nullptr;
+    CalibrationController* calibration_ = nullptr;
+    std::function<bool()> askQuitDuringRun_;
+    bool filtering_ = false;
     MeasurementRecord* record_;
     RecordTableModel* tableModel_;
     MainMenu menu_;

@@ -1,0 +1,128 @@
+#include "CalibrationController.h"
+
+#include "ElectrodeCalibration.h"
+#include "MeasurementRun.h"
+#include "NumberText.h"
+#include "TFAcquisition.h"
+#include "TTorviC.h"
+
+#include <QApplication>
+
+#include <functional>
+#include <QButtonGroup>
+#include <QFrame>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTimer>
+
+namespace {
+
+void Paint(QWidget* widget, const QColor& colour)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::Window, colour);
+    widget->setPalette(palette);
+}
+
+}  // namespace
+
+CalibrationController::CalibrationController(TFAcquisition& window, ElectrodeCalibration& electrode,
+                                             TTorviC& board, QLabel* instruction)
+    : QObject(&window)
+    , window_(window)
+    , electrode_(electrode)
+    , board_(board)
+    , instruction_(instruction)
+{
+    // Re-armed after each reading so that the window answers keys between two readings.
+    window_.Timer2->setSingleShot(true);
+    connect(window_.Timer2, &QTimer::timeout, this, &CalibrationController::Timer2Timer);
+    connect(window_.Button1, &QPushButton::clicked, this, &CalibrationController::Button1Click);
+    connect(window_.Edit2, &QLineEdit::textChanged, this, &CalibrationController::Edit2Change);
+    connect(window_.RadioGroup1Items, &QButtonGroup::idClicked, this, &CalibrationController::RadioGroup1Click);
+    // Enter on the focused calibrate button presses it, as Space does.
+    window_.Button1->setAutoDefault(true);
+    window_.RadioGroup1->setAutoFillBackground(true);
+    instruction_->hide();
+}
+
+void CalibrationController::Button1Click()
+{
+    window_.SetStatusText(QString());
+    // A buffer text that does not read throws here, before any widget changes: the error box
+    // shows it and the operator corrects the value and presses again.
+    const ElectrodeCalibration::PressResult result = electrode_.Press(window_.Edit2->text());
+    const bool calibrating = electrode_.Calibrating();
+    Paint(window_.Edit9, measuring_ && measuring_() ? QColor(255, 0, 0) : QColor(0, 255, 0));
+    window_.Edit2->setEnabled(calibrating);
+    if (!result.bufferText.isEmpty())
+        window_.Edit2->setText(result.bufferText);
+    window_.Button1->setText(result.caption);
+    instruction_->setText(result.instruction);
+    instruction_->setVisible(!result.instruction.isEmpty());
+    if (!result.statusMessage.isEmpty())
+        window_.SetStatusText(result.statusMessage);
+    ApplyEnabling();
+    if (calibrating && !window_.Timer2->isActive())
+        window_.Timer2->start(TFAcquisition::kTimerIntervalMs);
+}
+
+void CalibrationController::ApplyEnabling()
+{
+    const bool calibrating = electrode_.Calibrating();
+    if (!calibrating)
+        window_.Timer2->stop();
+    window_.Button2->setEnabled(!calibrating);
+    window_.RadioGroup1->setEnabled(!calibrating);
+}
+
+void CalibrationController::Timer2Timer()
+{
+    if (!electrode_.Calibrating())
+        return;
+    board_.MeasureVoltages(MeasurementRun::kSamples, MeasurementRun::kSampleRate);
+    electrode_.ElectrodeVoltage(board_.Voltage1(), board_.Voltage2());
+    window_.Edit1->setText(NumberText::Fixed(electrode_.LastVoltage(), 4, 3));
+    if (electrode_.DifferentialMode())
+        window_.Edit4->setText(NumberText::Fixed(electrode_.LastVoltage2(), 4, 3));
+    if (electrode_.Calibrating())
+        window_.Timer2->start(TFAcquisition::kTimerIntervalMs);
+}
+
+void CalibrationController::Edit2Change()
+{
+    if (window_.Edit2->isEnabled() && electrode_.Calibrating())
+        window_.Button1->setText(ElectrodeCalibration::CaptionFor(window_.Edit2->text()));
+}
+
+void CalibrationController::RadioGroup1Click()
+{
+    const bool differential = window_.RadioGroup1Items->checkedId() != 0;
+    electrode_.SetDifferentialMode(differential);
+    window_.Label6->setVisible(differential);
+    window_.Edit4->setVisible(differential);
+}
+
+void CalibrationController::Button1Enter()
+{
+    Paint(window_.Edit9, electrode_.Calibrating() ? QColor(255, 0, 0) : QColor(0, 255, 0));
+}
+
+void CalibrationController::Button1Exit()
+{
+    Paint(window_.Edit9, electrode_.Calibrating() ? QColor(187, 136, 136)
+                                                  : QApplication::palette().color(QPalette::Window));
+}
+
+void CalibrationController::RadioGroup1Enter()
+{
+    Paint(window_.RadioGroup1, QColor(0, 255, 0));
+}
+
+void CalibrationController::RadioGroup1Exit()
+{
+    Paint(window_.RadioGroup1, QApplication::palette().color(QPalette::Button));
+}

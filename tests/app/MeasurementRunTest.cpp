@@ -1,0 +1,196 @@
+#include "ElectrodeCalibration.h"
+#include "ErrorBox.h"
+#include "MeasurementRecord.h"
+#include "RecordChart.h"
+#include "RunFixture.h"
+#include "SimulatedBench.h"
+
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTimer>
+
+namespace {
+
+using R = MeasurementRecord;
+
+class MeasurementRunTest : public RunFixture {};
+
+TEST_F(MeasurementRunTest, EnterOnTheMeasureButtonStartsARun)
+{
+    ToggleRun();
+    EXPECT_TRUE(window->Run().Measuring());
+    EXPECT_EQ(window->Button2->text(), QStringLiteral("A&rréter"));
+    EXPECT_EQ(window->Chart1->TitleText(), QStringLiteral("pH, fonction de la date t"));
+    EXPECT_EQ(window->Edit6->text(), QStringLiteral("0"));
+    EXPECT_FALSE(window->Button1->isEnabled());
+    EXPECT_FALSE(window->RadioGroup1->isEnabled());
+    EXPECT_TRUE(window->Timer1->isActive());
+    EXPECT_EQ(window->Record().Cell(R::ColValidation, 0), QStringLiteral("Acquisition"));
+}
+
+TEST_F(MeasurementRunTest, SamplesShowVoltageAndPhAndAppendPoints)
+{
+    bench->SetPlace(SimulatedBench::ElectrodePlace::Beaker);
+    ToggleRun();
+    for (int i = 0; i < 3; ++i)
+        Sample();
+    const R& r = window->Record();
+    ASSERT_EQ(r.PointCount(), 3);
+    EXPECT_EQ(window->Edit6->text(), QStringLiteral("3"));
+    EXPECT_EQ(r.Cell(R::ColTime, 3), QStringLiteral("3"));
+    // 0,01 mol/L hydrochloric acid reads about pH 2 with the standard coefficients.
+    const double pH = window->Edit2->text().replace(QLatin1Char(','), QLatin1Char('.')).toDouble();
+    EXPECT_NEAR(pH, 2.0, 0.15);
+    EXPECT_EQ(window->Edit1->text().count(QLatin1Char(',')), 1);
+}
+
+TEST_F(MeasurementRunTest, SpaceBeforeTheFirstSampleRecordsNothing)
+{
+    ToggleRun();
+    Space();
+    EXPECT_EQ(window->Run().ValidationCount(), 0);
+    EXPECT_EQ(window->Edit3->text(), QStringLiteral("1"));
+}
+
+TEST_F(MeasurementRunTest, SpaceAfterASampleMarksItsRowFromTheMiddleOfTheSample)
+{
+    ToggleRun();
+    for (int i = 0; i < 4; ++i)
+        Sample();
+    clock.Advance(300);
+    Space();
+    EXPECT_EQ(window->Record().Cell(R::ColValidation, 4), QStringLiteral("0,8"));
+    EXPECT_EQ(window->Edit3->text(), QStringLiteral("2"));
+    // A second press before the next sample replaces the mark and still counts.
+    clock.Advance(100);
+    Space();
+    EXPECT_EQ(window->Record().Cell(R::ColValidation, 4), QStringLiteral("0,9"));
+    EXPECT_EQ(window->Run().ValidationCount(), 2);
+    EXPECT_EQ(window->Edit3->text(), QStringLiteral("3"));
+}
+
+TEST_F(MeasurementRunTest, TypedCharactersAreFilteredByState)
+{
+    // Outside a run: '.' reaches a field as ',' and letters as 'E'.
+    window->Edit2->setEnabled(true);
+    window->Edit2->clear();
+    window->Edit2->setFocus();
+    QTest::keyClicks(window->Edit2, QStringLiteral("4.01x"));
+    EXPECT_EQ(window->Edit2->text(), QStringLiteral("4,01E"));
+    window->Edit2->setEnabled(false);
+
+    // During a run digits and letters change nothing anywhere.
+    ToggleRun();
+    Sample();
+    const QString before = window->Edit2->text();
+    QTest::keyClicks(window->Button2, QStringLiteral("7a,."));
+    EXPECT_EQ(window->Edit2->text(), before);
+    EXPECT_EQ(window->Run().ValidationCount(), 0);
+    EXPECT_TRUE(window->Record().Cell(R::ColValidation, 1).isEmpty());
+}
+
+TEST_F(MeasurementRunTest, StopKeepsRowsUpToTheLastMarkAndHandsThemOn)
+{
+    int finished = 0;
+    window->Run().SetFinishRun([&] { ++finished; });
+    ToggleRun();
+    for (int i = 1; i <= 10; ++i) {
+        Sample();
+        if (i == 3 || i == 7) {
+            clock.Advance(200);
+            Space();
+        }
+    }
+    ToggleRun();
+    const R& r = window->Record();
+    EXPECT_FALSE(window->Run().Measuring());
+    EXPECT_EQ(r.PointCount(), 7);
+    EXPECT_EQ(r.Cell(R::ColVolume, 1), QStringLiteral("0,000000"));
+    const double last = r.Cell(R::ColVolume, 7).replace(QLatin1Char(','), QLatin1Char('.')).toDouble();
+    // Row 7 stands 0,7 s before its press: just under the second millilitre.
+    EXPECT_GT(last, 0.0018);
+    EXPECT_LT(last, 0.002);
+    EXPECT_EQ(finished, 1);
+    EXPECT_EQ(window->Edit6->text(), QStringLiteral("7"));
+    EXPECT_EQ(window->Label8->text(), QStringLiteral("Nombre de points de mesure retenus"));
+    EXPECT_EQ(window->Button2->text(), QStringLiteral("&Mesurer"));
+    EXPECT_EQ(window->Edit3->text(), QStringLiteral("1"));
+    EXPECT_TRUE(window->Button1->isEnabled());
+    EXPECT_TRUE(window->RadioGroup1->isEnabled());
+    EXPECT_FALSE(window->Timer1->isActive());
+    EXPECT_EQ(window->Chart1->TitleText(), QStringLiteral("pH, fonction du volume v de réactif versé"));
+}
+
+TEST_F(MeasurementRunTest, StopWithoutMarksKeepsNothingAndSavesNothing)
+{
+    int finished = 0;
+    window->Run().SetFinishRun([&] { ++finished; });
+    ToggleRun();
+    for (int i = 0; i < 5; ++i)
+        Sample();
+    ToggleRun();
+    EXPECT_EQ(window->Record().PointCount(), 0);
+    EXPECT_EQ(finished, 0);
+    EXPECT_EQ(window->Edit6->text(), QStringLiteral("0"));
+}
+
+TEST_F(MeasurementRunTest, FailedSaveStillCompletesTheStop)
+{
+    QStringList errors;
+    ErrorBox::SetPresenter([&](const QString& text) { errors << text; });
+    window->Run().SetFinishRun([] { throw std::runtime_error("Disque plein"); });
+    ToggleRun();
+    Sample();
+    Space();
+    Sample();
+    ToggleRun();
+    ErrorBox::SetPresenter({});
+    EXPECT_EQ(errors, QStringList{QStringLiteral("Disque plein")});
+    EXPECT_EQ(window->Record().PointCount(), 1);
+    EXPECT_EQ(window->Button2->text(), QStringLiteral("&Mesurer"));
+    EXPECT_TRUE(window->Button1->isEnabled());
+}
+
+TEST_F(MeasurementRunTest, SamplesAreScheduledFromTheFirstSample)
+{
+    ToggleRun();
+    const std::int64_t t0 = clock.NowMs() + 500;
+    Sample();
+    EXPECT_EQ(window->Run().NextSampleDueMs(), t0 + 1500);
+    // A tick that starts 37 ms late does not push the later samples back.
+    clock.Advance(537);
+    window->Run().Timer1Timer();
+    EXPECT_EQ(window->Run().NextSampleDueMs(), t0 + 3000);
+    EXPECT_LE(window->Timer1->remainingTime(), 500);
+}
+
+TEST_F(MeasurementRunTest, ClosingDuringARunAsksFirst)
+{
+    int asked = 0;
+    window->SetQuitDuringRunQuestion([&] { ++asked; return false; });
+    ToggleRun();
+    Sample();
+    EXPECT_FALSE(window->close());
+    EXPECT_EQ(asked, 1);
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_TRUE(window->Run().Measuring());
+    window->SetQuitDuringRunQuestion([&] { ++asked; return true; });
+    EXPECT_TRUE(window->close());
+    EXPECT_EQ(asked, 2);
+}
+
+TEST_F(MeasurementRunTest, MeasureButtonFrameFollowsFocusAndState)
+{
+    window->Button2->setFocus();
+    QApplication::processEvents();
+    EXPECT_EQ(window->Edit8->palette().color(QPalette::Window), QColor(0, 255, 0));
+    ToggleRun();
+    EXPECT_EQ(window->Edit8->palette().color(QPalette::Window), QColor(255, 0, 0));
+    window->Edit7->setEnabled(true);
+    window->Edit7->setFocus();
+    QApplication::processEvents();
+    EXPECT_EQ(window->Edit8->palette().color(QPalette::Window), QColor(187, 136, 136));
+}
+
+}  // namespace
