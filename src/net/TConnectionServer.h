@@ -83,7 +83,7 @@ private:
     void JoinThread(TServeThread* thread);
 
     Limits limits_;
-    QDeadlineTimer exchangeDeadline_;
+    QDeadlineTimer exchangeDeadline_{QDeadlineTimer::Forever};
     TConnectionServer* server_ = nullptr;
     TServeThread* thread_ = nullptr;
     mutable std::mutex clientsLock_;

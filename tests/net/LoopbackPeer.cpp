@@ -129,6 +129,11 @@ QByteArray ReceiveUntilClose(int fd, int timeoutMs, bool* closed)
     return got;
 }
 
+void ShutdownWrite(int fd)
+{
+    ::shutdown(fd, SHUT_WR);
+}
+
 void ResetClose(int fd)
 {
     linger reset{1, 0};

@@ -37,6 +37,8 @@ bool SendAll(int fd, const QByteArray& bytes);
 QByteArray Receive(int fd, int count, int timeoutMs = 5000);
 // Everything until the peer closes (or the time runs out); `closed` tells which.
 QByteArray ReceiveUntilClose(int fd, int timeoutMs, bool* closed = nullptr);
+// Ends the sending side: the peer sees the close while replies can still come back.
+void ShutdownWrite(int fd);
 // Closes so that the peer sees a reset.
 void ResetClose(int fd);
 void Close(int fd);

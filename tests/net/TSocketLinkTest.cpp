@@ -431,3 +431,42 @@ TEST(TWaitTimer, IntervalBeyondWhatTheSystemTimerHolds_RaisesAucunTimer)
     }
     EXPECT_FALSE(timer.Running());
 }
+
+TEST(TSocketLink, ReadLn_TimeOutOnASilentPeer_EndsWithItsAbort)
+{
+    Connected c;
+    c.link.SetTimeOut(200);
+    QElapsedTimer clock;
+    clock.start();
+    try {
+        c.link.ReadLn();
+        FAIL() << "ReadLn returned";
+    } catch (const ESocketAbort& abort) {
+        EXPECT_EQ(abort.Text(), QStringLiteral("ReadLn de Socket abandonnée"));
+    }
+    EXPECT_TRUE(c.link.TimedOut());
+    EXPECT_GE(clock.elapsed(), 150);
+    EXPECT_LT(clock.elapsed(), 2000);
+}
+
+TEST(TSocketLink, AcceptOnTheSecondChannel_WaitsForAConnectionOrACancel)
+{
+    TSocketLink listening;
+    listening.SetBindAddress(QHostAddress(QHostAddress::LocalHost));
+    listening.Listen(true);
+    ASSERT_NE(listening.LocalPort(), 0);
+    Thread client([&] {
+        Sleep(50);
+        const int fd = Connect(listening.LocalPort());
+        SendAll(fd, "salut");
+        Close(fd);
+    });
+    const SocketApi::Handle accepted = listening.Accept();
+    TSocketLink served;
+    served.TakeOverSocket(accepted, 0, 0);
+    EXPECT_EQ(served.Read(5), QByteArray("salut"));
+    EXPECT_EQ(listening.RemoteAddress().toString(), QStringLiteral("127.0.0.1"));
+
+    QTimer::singleShot(50, &listening, [&] { listening.Cancel(); });
+    EXPECT_EQ(ErrorText([&] { listening.Accept(); }), QStringLiteral("Acceptation annulée"));
+}

@@ -1,0 +1,52 @@
+#include "NetworkSend.h"
+
+#include "TMsgSender.h"
+
+#include <algorithm>
+#include <exception>
+
+namespace NetworkSend {
+
+QString ReportHeading()
+{
+    return QStringLiteral("Erreur de transmission (aux) à l'adresse(s) :  ");
+}
+
+QString ReportSeparator()
+{
+    return QStringLiteral("  |  ");
+}
+
+QString TooLongLine()
+{
+    return QStringLiteral("Message trop long (plus de 9999 octets) : diminuez le nombre de points.");
+}
+
+QString SendToAddresses(TMsgSender& sender, const NetworkAddresses::List& addresses, const QString& text,
+                        int count, const std::function<void(int, const QString&)>& trying)
+{
+    sender.Abort();
+    QString report;
+    count = std::min(count, NetworkAddresses::kCount);
+    for (int n = 1; n <= count; ++n) {
+        const QString& address = addresses[n - 1];
+        if (address.isEmpty())
+            continue;
+        if (trying)
+            trying(n, address);
+        sender.SetHost(address);
+        sender.SetFromName(QString());
+        try {
+            sender.SendText(text);
+        } catch (const std::exception&) {
+            // Each failure only lists its address; the next address is tried all the same.
+            if (report.isEmpty())
+                report = ReportHeading();
+            report += sender.Host() + ReportSeparator();
+            sender.Abort();
+        }
+    }
+    return report;
+}
+
+}  // namespace NetworkSend

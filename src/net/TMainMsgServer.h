@@ -1,0 +1,29 @@
+#pragma once
+
+#include "TMsgServer.h"
+
+#include <QHostAddress>
+
+#include <mutex>
+
+// The main window's server MsgServer1: listens from its creation until it is destroyed and
+// keeps the text of the last message received, which the network dialog shows.
+class TMainMsgServer : public TMsgServer {
+    Q_OBJECT
+
+public:
+    // A port held by another program is not reported: this copy then receives nothing.
+    // Tests pass port 0 (a free port, see LocalPort) and the loopback address.
+    explicit TMainMsgServer(QObject* owner = nullptr, std::uint16_t port = kDefaultPort,
+                            const QHostAddress& bindAddress = QHostAddress(QHostAddress::AnyIPv4));
+    // Ends every connection before the last received text goes.
+    ~TMainMsgServer() override;
+
+    // OnMessage: the message replaces the last received text (run on a connection thread).
+    void MsgServer1Msg(QObject* sender, const QString& sFrom, const QString& sMsg);
+    QString LastReceivedText() const;
+
+private:
+    mutable std::mutex lastReceivedLock_;
+    QString lastReceivedText_;  // guarded by lastReceivedLock_
+};

@@ -1,0 +1,75 @@
+#include "TMsgSender.h"
+
+#include "ESocketError.h"
+#include "MsgWire.h"
+
+TMsgSender::TMsgSender(QObject* owner) : TSocketLink(owner)
+{
+    SetPort(kDefaultPort);
+}
+
+void TMsgSender::ApplyLimit(int ms)
+{
+    if (ms > 0)
+        SetWaitLimits(QDeadlineTimer(ms));
+    else
+        ClearWaitLimits();
+}
+
+void TMsgSender::WriteField(const QByteArray& bytes)
+{
+    // Written by count, so that a NUL inside a text travels with it instead of cutting the
+    // field short of its announced length.
+    const QByteArray field = MsgWire::Field(bytes);
+    SendBuffer(field.constData(), static_cast<std::uint16_t>(field.size()));
+}
+
+QString TMsgSender::SendText(const QString& message)
+{
+    const QByteArray name = MsgWire::ToWire(fromName_);
+    const QByteArray text = MsgWire::ToWire(message);
+    // Four digits cannot announce more; a longer field would be misread by every receiver.
+    if (name.size() > MsgWire::kMaxFieldBytes || text.size() > MsgWire::kMaxFieldBytes)
+        throw ESocketError(QStringLiteral("Message trop long (plus de 9999 octets)"));
+
+    ApplyLimit(connectLimitMs_);
+    try {
+        Connect();
+    } catch (...) {
+        ClearWaitLimits();
+        throw;
+    }
+    ApplyLimit(replyLimitMs_);
+    QByteArray reply;
+    try {
+        WriteField(name);
+        WriteField(text);
+        if (OnMessageSent)
+            OnMessageSent(this);
+        reply = Read(MsgWire::kAcknowledgementBytes);
+    } catch (...) {
+        ClearWaitLimits();
+        try {
+            Disconnect();
+        } catch (const ESocketError&) {
+            // The send's own failure is the one to report.
+        }
+        throw;
+    }
+    ClearWaitLimits();
+    Disconnect();
+    return MsgWire::FromWire(reply);
+}
+
+void TMsgSender::Abort()
+{
+    Report(QStringLiteral("Abandonner"), 8);
+    if (!Connected())
+        return;
+    Cancel();
+    try {
+        Disconnect();
+    } catch (const ESocketError&) {
+        // The connection is dropped either way.
+    }
+}

@@ -1,0 +1,30 @@
+#pragma once
+
+#include "TConnectionServer.h"
+
+// Receives text messages on port 6711: each accepted connection reads the name and the
+// message fields, answers with the acknowledgement and hands both to OnMessage, on the
+// connection's thread.
+class TMsgServer : public TConnectionServer {
+    Q_OBJECT
+
+public:
+    // Sender is the per-connection component that served the exchange.
+    using TMessageEvent = std::function<void(QObject* sender, const QString& sFrom, const QString& sMsg)>;
+
+    static constexpr std::uint16_t kDefaultPort = 6711;
+
+    explicit TMsgServer(QObject* owner = nullptr);
+
+    // Fired once per well-formed message, after the acknowledgement has been written, on the
+    // connection's thread: a handler that keeps what it receives for the user interface
+    // guards it with a lock.
+    TMessageEvent OnMessage;
+
+    // One exchange. A length that does not read, or a field cut short by the peer's close,
+    // ends it without acknowledgement and without OnMessage.
+    void Serve() override;
+
+protected:
+    std::unique_ptr<TConnectionServer> NewConnectionComponent() override;
+};
