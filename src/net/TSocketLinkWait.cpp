@@ -94,13 +94,17 @@ void TSocketLink::WaitForEvent(unsigned interest)
     QEventLoop* const outer = activeLoop_;
     activeLoop_ = &loop;
     ++waitDepth_;
-    loop.exec();
+    const int ended = loop.exec();
     --waitDepth_;
     activeLoop_ = outer;
 
     limitTimer_->stop();
     if (interest & kWritable)
         writeNotifier_->setEnabled(false);
+    // The thread's event loop is being ended (the program quits): no loop will run again on
+    // it, so the wait ends as cancelled instead of spinning.
+    if (ended == -1 && !canceled_)
+        Cancel();
     if (!canceled_ && WaitLimitPassed())
         WaitLimitReached();
 }

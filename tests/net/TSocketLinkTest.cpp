@@ -9,6 +9,7 @@
 
 #include <QElapsedTimer>
 #include <QTimer>
+#include <QThread>
 
 #include <gtest/gtest.h>
 
@@ -469,4 +470,47 @@ TEST(TSocketLink, AcceptOnTheSecondChannel_WaitsForAConnectionOrACancel)
 
     QTimer::singleShot(50, &listening, [&] { listening.Cancel(); });
     EXPECT_EQ(ErrorText([&] { listening.Accept(); }), QStringLiteral("Acceptation annulée"));
+}
+
+TEST(TSocketLink, ThreadEventLoopEnded_WaitEndsInsteadOfSpinning)
+{
+    // A link waiting on its own thread when that thread is told to end its event loop, as
+    // the user-interface thread is when the program quits during a send.
+    class WaitingThread : public QThread {
+    public:
+        explicit WaitingThread(std::uint16_t port) : port_(port) {}
+        std::atomic<bool> waiting{false};
+        std::atomic<bool> aborted{false};
+
+    protected:
+        void run() override
+        {
+            TSocketLink link;
+            link.SetHost(QStringLiteral("127.0.0.1"));
+            link.SetPort(port_);
+            link.Connect();
+            QTimer::singleShot(0, [this] { waiting = true; });
+            try {
+                link.Read(4);
+            } catch (const ESocketAbort&) {
+                aborted = true;
+            }
+        }
+
+    private:
+        std::uint16_t port_;
+    };
+    Listener silent;
+    WaitingThread thread(silent.Port());
+    thread.start();
+    const int peer = silent.Accept();
+    ASSERT_TRUE(PumpUntil([&] { return thread.waiting.load(); }, 3000));
+    thread.exit(0);
+    EXPECT_TRUE(thread.wait(QDeadlineTimer(3000)));
+    EXPECT_TRUE(thread.aborted);
+    if (!thread.isFinished()) {
+        thread.terminate();
+        thread.wait();
+    }
+    Close(peer);
 }
