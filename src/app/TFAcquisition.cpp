@@ -1,6 +1,16 @@
 #include "TFAcquisition.h"
 
+#include "BenchWindow.h"
 #include "CalibrationController.h"
+#include "DataCommands.h"
+#include "HelpController.h"
+#include "Launchers.h"
+#include "MeasurementTextIo.h"
+#include "TAboutBox.h"
+#include "TFDgReseau.h"
+#include "TMainMsgServer.h"
+#include "TMsgSender.h"
+#include "TPagesDlg.h"
 #include "Clock.h"
 #include "ElectrodeCalibration.h"
 #include "ErrorBox.h"
@@ -34,62 +44,14 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-namespace {
-
-// The designed font; where the platform lacks it, Qt falls back to its sans serif.
-QFont DesignFont(int points)
-{
-    QFont font(QStringLiteral("MS Sans Serif"), points);
-    font.setStyleHint(QFont::SansSerif);
-    return font;
-}
-
-QLineEdit* Field(const QString& name, const QString& text, int points, bool red = false)
-{
-    auto* edit = new QLineEdit(text);
-    edit->setObjectName(name);
-    edit->setFont(DesignFont(points));
-    edit->setEnabled(false);
-    if (red) {
-        QPalette palette = edit->palette();
-        for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
-            palette.setColor(group, QPalette::Text, Qt::red);
-        edit->setPalette(palette);
-    }
-    return edit;
-}
-
-QLabel* Caption(const QString& text, QWidget* buddy = nullptr)
-{
-    auto* label = new QLabel(text);
-    label->setWordWrap(true);
-    if (buddy)
-        label->setBuddy(buddy);
-    return label;
-}
-
-// A disabled coloured frame slightly larger than its button: the focus colours show on it.
-QFrame* ButtonFrame(const QString& name, QPushButton* button)
-{
-    auto* frame = new QFrame;
-    frame->setObjectName(name);
-    frame->setAutoFillBackground(true);
-    frame->setBackgroundRole(QPalette::Window);
-    auto* layout = new QVBoxLayout(frame);
-    layout->setContentsMargins(3, 3, 3, 3);
-    layout->addWidget(button);
-    return frame;
-}
-
-}  // namespace
 
 TFAcquisition::TFAcquisition(QWidget* parent)
     : TFAcquisition(MonotonicClock::Instance(),
-                    CreateBoard(QCoreApplication::arguments(), MonotonicClock::Instance()), parent)
+                    CreateBoard(QCoreApplication::arguments(), MonotonicClock::Instance()), MessageEndpoint(), parent)
 {
 }
 
-TFAcquisition::TFAcquisition(Clock& clock, BoardSetup board, QWidget* parent)
+TFAcquisition::TFAcquisition(Clock& clock, BoardSetup board, const MessageEndpoint& endpoint, QWidget* parent)
     : QMainWindow(parent)
     , clock_(clock)
     , board_(std::move(board))
@@ -164,17 +126,21 @@ TFAcquisition::TFAcquisition(Clock& clock, BoardSetup board, QWidget* parent)
     connect(record_, &MeasurementRecord::SampleAppended, this,
             [this](int row, double) { Edit6->setText(QString::number(row)); });
 
+    // Listens from the window's creation to the end of the program.
+    msgServer1_ = std::make_unique<TMainMsgServer>(nullptr, endpoint.port, endpoint.address);
+
     // Creating the component programs the board's parallel interface.
     P = new TTorviC(*board_.bus, clock_, this);
     P->setObjectName(QStringLiteral("P"));
     run_ = new MeasurementRun(*this, *electrode_, *P, clock_);
     calibration_ = new CalibrationController(*this, *electrode_, *P, LabelInstruction);
     calibration_->SetMeasuring([this] { return run_->Measuring(); });
+    CreateCompanions();
+    ConnectMenu();
     // One application-wide filter: it previews typed characters and sees the buttons' keys
     // and focus changes.
     qApp->installEventFilter(this);
 
-    record_->ResetRecord();
     move(198, 16);
     resize(571, 575);
 }
@@ -184,129 +150,57 @@ TFAcquisition::~TFAcquisition()
     qApp->removeEventFilter(this);
 }
 
-QWidget* TFAcquisition::BuildLeftPanel()
+void TFAcquisition::CreateCompanions()
 {
-    auto* panel = new QWidget;
-    panel->setFixedWidth(121);
-    auto* column = new QVBoxLayout(panel);
-    column->setContentsMargins(3, 3, 3, 3);
-    column->setSpacing(4);
+    AboutBox = new TAboutBox(this);
+    dataCommands_ = new DataCommands(this, *record_, statusBar(), Edit6, Edit7, this);
+    dataCommands_->SetRunInProgress([this] { return run_->Measuring(); });
+    run_->SetFinishRun([this] { dataCommands_->FinishRun(); });
+    SetFileOpener([this](const QString& path) { dataCommands_->OpenNamedFile(path); });
+    PagesDlg = new TPagesDlg(this);
+    help_ = new HelpController(this);
+    help_->InstallF1(this);
+    launchers_ = new Launchers(this);
+    msgSender1_ = std::make_unique<TMsgSender>();
+    // The network layer knows nothing of points: it is handed the text to send.
+    fdgReseau_ = std::make_unique<TFDgReseau>(*msgSender1_, *msgServer1_,
+                                              [this] { return MeasurementTextIo::BuildMeasurementText(*record_); });
 
-    auto* keys = new QLabel(QStringLiteral("Pour les mesures, employez uniquement : Entrée, Espace et Tabulation"));
-    keys->setWordWrap(true);
-    keys->setFont(DesignFont(9));
-    keys->setAutoFillBackground(true);
-    QPalette yellow = keys->palette();
-    yellow.setColor(QPalette::Window, Qt::yellow);
-    keys->setPalette(yellow);
-    column->addWidget(keys);
-
-    auto* mesure = new QGroupBox(QStringLiteral("Mesure"));
-    mesure->setObjectName(QStringLiteral("GroupBoxMesure"));
-    auto* mesureLayout = new QVBoxLayout(mesure);
-    mesureLayout->setContentsMargins(4, 4, 4, 4);
-    mesureLayout->setSpacing(2);
-    Button2 = new QPushButton(QStringLiteral("&Mesurer"));
-    Button2->setObjectName(QStringLiteral("Button2"));
-    Edit8 = ButtonFrame(QStringLiteral("Edit8"), Button2);
-    mesureLayout->addWidget(Edit8);
-    mesureLayout->addWidget(Caption(QStringLiteral("Lancement et arrêt par Entrée")));
-    mesureLayout->addWidget(Caption(QStringLiteral("Frappez Espace pour")));
-    auto* volumeRow = new QHBoxLayout;
-    Edit3 = Field(QStringLiteral("Edit3"), QStringLiteral("1"), 16, true);
-    Edit3->setEnabled(true);
-    Edit3->setReadOnly(true);
-    Edit3->setFocusPolicy(Qt::NoFocus);
-    Edit3->setMaximumWidth(44);
-    volumeRow->addWidget(Edit3);
-    auto* units = new QVBoxLayout;
-    units->addWidget(Caption(QStringLiteral("mL de réactif")));
-    units->addWidget(Caption(QStringLiteral("versé")));
-    volumeRow->addLayout(units);
-    mesureLayout->addLayout(volumeRow);
-    column->addWidget(mesure);
-
-    auto* resultats = new QGroupBox(QStringLiteral("Résultats"));
-    resultats->setObjectName(QStringLiteral("GroupBoxResultats"));
-    auto* resultLayout = new QVBoxLayout(resultats);
-    resultLayout->setContentsMargins(4, 4, 4, 4);
-    resultLayout->setSpacing(2);
-    Edit1 = Field(QStringLiteral("Edit1"), QString(), 16);
-    resultLayout->addWidget(Caption(QStringLiteral("Tension, en V"), Edit1));
-    resultLayout->addWidget(Edit1);
-    Edit4 = Field(QStringLiteral("Edit4"), QString(), 16);
-    Label6 = Caption(QStringLiteral("U2, en V"), Edit4);
-    Label6->setObjectName(QStringLiteral("Label6"));
-    Label6->hide();
-    Edit4->hide();
-    resultLayout->addWidget(Label6);
-    resultLayout->addWidget(Edit4);
-    Edit2 = Field(QStringLiteral("Edit2"), QStringLiteral("0"), 22, true);
-    resultLayout->addWidget(Caption(QStringLiteral("p&H"), Edit2));
-    resultLayout->addWidget(Edit2);
-    auto* countRow = new QHBoxLayout;
-    Label8 = Caption(QStringLiteral("Nombre de points mesurés"));
-    Label8->setObjectName(QStringLiteral("Label8"));
-    Edit6 = Field(QStringLiteral("Edit6"), QStringLiteral("0"), 8);
-    Edit6->setMaximumWidth(44);
-    countRow->addWidget(Label8, 1);
-    countRow->addWidget(Edit6);
-    resultLayout->addLayout(countRow);
-
-    RadioGroup1 = new QGroupBox(QStringLiteral("Ele&ctrode"));
-    RadioGroup1->setObjectName(QStringLiteral("RadioGroup1"));
-    auto* radioLayout = new QVBoxLayout(RadioGroup1);
-    radioLayout->setContentsMargins(4, 4, 4, 4);
-    RadioGroup1Items = new QButtonGroup(RadioGroup1);
-    const QString items[] = {QStringLiteral("Sonde sur voie 1"), QStringLiteral("Voie 1 - voie 2")};
-    for (int i = 0; i < 2; ++i) {
-        auto* radio = new QRadioButton(items[i]);
-        radio->setObjectName(QStringLiteral("RadioGroup1Item%1").arg(i));
-        RadioGroup1Items->addButton(radio, i);
-        radioLayout->addWidget(radio);
+    if (board_.bench) {
+        benchWindow_ = std::make_unique<BenchWindow>(*board_.bench, board_.message);
+        benchWindow_->move(198 + 571 + 12, 16);
     }
-    RadioGroup1Items->button(0)->setChecked(true);
-
-    auto* etalonnage = new QGroupBox(QStringLiteral("Etalonnage"));
-    etalonnage->setObjectName(QStringLiteral("GroupBoxEtalonnage"));
-    auto* etalonnageLayout = new QVBoxLayout(etalonnage);
-    etalonnageLayout->setContentsMargins(4, 4, 4, 4);
-    Button1 = new QPushButton(QStringLiteral("Etal&onner"));
-    Button1->setObjectName(QStringLiteral("Button1"));
-    Edit9 = ButtonFrame(QStringLiteral("Edit9"), Button1);
-    etalonnageLayout->addWidget(Edit9);
-
-    column->addWidget(resultats);
-    column->addWidget(RadioGroup1);
-    column->addStretch(1);
-    column->addWidget(etalonnage);
-    return panel;
+    if (!board_.message.isEmpty())
+        SetStatusText(board_.message);
 }
 
-QWidget* TFAcquisition::BuildRightPanel()
+void TFAcquisition::ConnectMenu()
 {
-    auto* panel = new QWidget;
-    auto* column = new QVBoxLayout(panel);
-    column->setContentsMargins(0, 0, 0, 0);
-    column->setSpacing(2);
-    Chart1 = new RecordChart(*record_);
-    column->addWidget(Chart1, 1);
-    LabelInstruction = new QLabel;
-    LabelInstruction->setObjectName(QStringLiteral("LabelInstruction"));
-    LabelInstruction->setWordWrap(true);
-    LabelInstruction->setAutoFillBackground(true);
-    QPalette yellow = LabelInstruction->palette();
-    yellow.setColor(QPalette::Window, QColor(255, 255, 160));
-    LabelInstruction->setPalette(yellow);
-    LabelInstruction->setMargin(4);
-    column->addWidget(LabelInstruction);
-    auto* strip = new QHBoxLayout;
-    strip->setContentsMargins(4, 0, 4, 2);
-    Edit7 = Field(QStringLiteral("Edit7"), QString(), 8);
-    strip->addWidget(Caption(QStringLiteral("Commentaire"), Edit7));
-    strip->addWidget(Edit7, 1);
-    column->addLayout(strip);
-    return panel;
+    const MainMenu& m = menu_;
+    DataCommands* d = dataCommands_;
+    connect(m.Ouvrir1, &QAction::triggered, d, &DataCommands::Ouvrir1Click);
+    connect(m.Enregistrer1, &QAction::triggered, d, &DataCommands::Enregistrer1Click);
+    connect(m.Enregistrersous1, &QAction::triggered, d, &DataCommands::Enregistrersous1Click);
+    connect(m.Ajouteruncommentaire1, &QAction::triggered, d, &DataCommands::Ajouteruncommentaire1Click);
+    connect(m.Eliminerdespoints1, &QAction::triggered, d, &DataCommands::Eliminerdespoints1Click);
+    connect(m.Rtablirtouslespoints1, &QAction::triggered, d, &DataCommands::Rtablirtouslespoints1Click);
+    connect(m.Copiersparateurdcimal1, &QAction::triggered, d, &DataCommands::Copier1Click);
+    connect(m.Copiersparateurdcimal2, &QAction::triggered, d, &DataCommands::Copiersparateurdcimal2Click);
+    connect(m.Ouvrirlenavigateur1, &QAction::triggered, launchers_, &Launchers::Ouvrirlenavigateur1Click);
+    connect(m.Quitteretlancernavigateur1, &QAction::triggered, this, [this] {
+        quitting_ = true;
+        launchers_->Quitteretlancernavigateur1Click();
+    });
+    connect(m.N5, &QAction::triggered, launchers_, &Launchers::N5Click);
+    connect(m.Ecrirelauteur1, &QAction::triggered, launchers_, &Launchers::Ecrirelauteur1Click);
+    connect(m.Conseils1, &QAction::triggered, PagesDlg, &TPagesDlg::Conseils1Click);
+    connect(m.Aiderapide1, &QAction::triggered, PagesDlg, &TPagesDlg::Conseils1Click);
+    connect(m.Index1, &QAction::triggered, help_, &HelpController::Index1Click);
+    connect(m.Apropos1, &QAction::triggered, AboutBox, &TAboutBox::Apropos1Click);
+    TFDgReseau* reseau = fdgReseau_.get();
+    connect(m.Envoyersurlerseau1, &QAction::triggered, reseau, &TFDgReseau::Envoyersurlerseau1Click);
+    connect(m.Testerlerseau1, &QAction::triggered, reseau, &TFDgReseau::Testerlerseau1Click);
+    connect(m.Rseau1, &QAction::triggered, reseau, &TFDgReseau::Testerlerseau1Click);
 }
 
 void TFAcquisition::SetStatusText(const QString& text)
@@ -332,6 +226,8 @@ void TFAcquisition::showEvent(QShowEvent* event)
     QMainWindow::showEvent(event);
     if (!shown_) {
         shown_ = true;
+        if (benchWindow_)
+            benchWindow_->show();
         FormShow();
     }
 }
@@ -340,7 +236,7 @@ void TFAcquisition::FormShow()
 {
     const QStringList arguments = QCoreApplication::arguments();
     for (qsizetype i = 1; i < arguments.size(); ++i) {
-        if (arguments[i].startsWith(QLatin1String("--")))
+        if (IsBoardOption(arguments[i]))
             continue;
         if (!arguments[i].isEmpty())
             OpenNamedFile(arguments[i]);
@@ -439,6 +335,9 @@ void TFAcquisition::closeEvent(QCloseEvent* event)
     }
     if (quitting_ || FormClose()) {
         event->accept();
+        // The bench window is a window of its own; the program ends with the main window.
+        if (benchWindow_)
+            benchWindow_->close();
         return;
     }
     event->ignore();

@@ -3,12 +3,22 @@
 #include "BoardSetup.h"
 #include "MainMenu.h"
 
+#include <QHostAddress>
 #include <QMainWindow>
 
 #include <functional>
 #include <memory>
 
+class BenchWindow;
 class CalibrationController;
+class DataCommands;
+class HelpController;
+class Launchers;
+class TAboutBox;
+class TFDgReseau;
+class TMainMsgServer;
+class TMsgSender;
+class TPagesDlg;
 class Clock;
 class ElectrodeCalibration;
 class MeasurementRecord;
@@ -36,8 +46,14 @@ public:
 
     // On the program's clock, with the board that the command line and environment ask for.
     explicit TFAcquisition(QWidget* parent = nullptr);
-    // On the given clock and board (tests: a fake clock and the emulated board).
-    TFAcquisition(Clock& clock, BoardSetup board, QWidget* parent = nullptr);
+    // Where MsgServer1 listens: the program's port on every address; tests use a free
+    // loopback port.
+    struct MessageEndpoint {
+        std::uint16_t port = 6711;
+        QHostAddress address = QHostAddress(QHostAddress::AnyIPv4);
+    };
+    // On the given clock, board and endpoint (tests: a fake clock and the emulated board).
+    TFAcquisition(Clock& clock, BoardSetup board, const MessageEndpoint& endpoint, QWidget* parent = nullptr);
     ~TFAcquisition() override;
 
     MeasurementRecord& Record() { return *record_; }
@@ -46,6 +62,17 @@ public:
     ElectrodeCalibration& Electrode() { return *electrode_; }
     MeasurementRun& Run() { return *run_; }
     CalibrationController& Calibration() { return *calibration_; }
+    DataCommands& Data() { return *dataCommands_; }
+    HelpController& Help() { return *help_; }
+    Launchers& Launcher() { return *launchers_; }
+    BenchWindow* Bench() const { return benchWindow_.get(); }
+
+    // The windows the menu opens, created with the main window and living as long.
+    TAboutBox* AboutBox = nullptr;
+    TPagesDlg* PagesDlg = nullptr;
+    TMainMsgServer& MsgServer1() { return *msgServer1_; }
+    TMsgSender& MsgSender1() { return *msgSender1_; }
+    TFDgReseau& FDgReseau() { return *fdgReseau_; }
 
     // Asked when the window is closed during a run; true quits. A Oui/Non box by default.
     void SetQuitDuringRunQuestion(std::function<bool()> ask) { askQuitDuringRun_ = std::move(ask); }
@@ -58,6 +85,9 @@ public:
     // Opens a chemistry file named on the command line; a no-op until a file opener is set.
     void OpenNamedFile(const QString& path);
     void SetFileOpener(std::function<void(const QString&)> opener) { fileOpener_ = std::move(opener); }
+
+    // The designed font at a point size.
+    static QFont DesignFont(int points);
 
     // "&Quitter": ends the program without writing the window values.
     void Quitter1Click();
@@ -104,6 +134,18 @@ private:
     MeasurementRun* run_ = nullptr;
     CalibrationController* calibration_ = nullptr;
     std::function<bool()> askQuitDuringRun_;
+    void CreateCompanions();
+    void ConnectMenu();
+
+    DataCommands* dataCommands_ = nullptr;
+    HelpController* help_ = nullptr;
+    Launchers* launchers_ = nullptr;
+    // Declared after board_ so that it goes first: the bench window reads the bench.
+    std::unique_ptr<BenchWindow> benchWindow_;
+    // The network dialog holds the sender and the server: it goes first.
+    std::unique_ptr<TMainMsgServer> msgServer1_;
+    std::unique_ptr<TMsgSender> msgSender1_;
+    std::unique_ptr<TFDgReseau> fdgReseau_;
     bool filtering_ = false;
     MeasurementRecord* record_;
     RecordTableModel* tableModel_;

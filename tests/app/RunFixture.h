@@ -6,6 +6,7 @@
 #include "TFAcquisition.h"
 #include "QtPrinters.h"
 #include "TestEnvironment.h"
+#include "TestWindow.h"
 
 #include <QApplication>
 #include <QPushButton>
@@ -24,7 +25,7 @@ protected:
         TestEnvironment::ClearSettings();
         BoardSetup board = CreateBoard(QStringList(), QString(), clock, nullptr);
         bench = board.bench.get();
-        window = std::make_unique<TFAcquisition>(clock, std::move(board));
+        window = std::make_unique<TFAcquisition>(clock, std::move(board), TestEndpoint());
         window->show();
         QApplication::setActiveWindow(window.get());
         ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));

@@ -2,6 +2,7 @@
 #include "MeasurementRecord.h"
 #include "RecordChart.h"
 #include "TFAcquisition.h"
+#include "TestWindow.h"
 #include "TestEnvironment.h"
 
 #include <QAction>
@@ -30,7 +31,7 @@ protected:
 
 TEST_F(TFAcquisitionTest, StartsWithTheDesignedWindow)
 {
-    TFAcquisition w;
+    TestWindow w;
     EXPECT_EQ(w.windowTitle(), QStringLiteral("Torvi : Quorin, mesure de pH, avec une carte d'acquisition Kestrola."));
     EXPECT_EQ(w.Button2->text(), QStringLiteral("&Mesurer"));
     EXPECT_EQ(w.Button1->text(), QStringLiteral("Etal&onner"));
@@ -53,7 +54,7 @@ TEST_F(TFAcquisitionTest, StartsWithTheDesignedWindow)
 
 TEST_F(TFAcquisitionTest, MenuHasEveryItemWithItsShortcut)
 {
-    TFAcquisition w;
+    TestWindow w;
     const MainMenu& m = w.Menu();
     EXPECT_EQ(m.Ouvrir1->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_O));
     EXPECT_EQ(m.Enregistrer1->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_S));
@@ -68,7 +69,7 @@ TEST_F(TFAcquisitionTest, MenuHasEveryItemWithItsShortcut)
 
 TEST_F(TFAcquisitionTest, AppendedSamplesShowInGridAndChartInTimeMode)
 {
-    TFAcquisition w;
+    TestWindow w;
     w.show();
     MeasurementRecord& r = w.Record();
     r.ResetRecord();
@@ -90,7 +91,7 @@ TEST_F(TFAcquisitionTest, AppendedSamplesShowInGridAndChartInTimeMode)
 
 TEST_F(TFAcquisitionTest, RebuildChartDrawsVolumeModeInLimeGreen)
 {
-    TFAcquisition w;
+    TestWindow w;
     MeasurementRecord& r = w.Record();
     r.SetRowCount(3);
     r.SetPointCount(2);
@@ -114,7 +115,7 @@ TEST_F(TFAcquisitionTest, RebuildChartDrawsVolumeModeInLimeGreen)
 
 TEST_F(TFAcquisitionTest, GridKeepsTheNewestRowInView)
 {
-    TFAcquisition w;
+    TestWindow w;
     w.show();
     MeasurementRecord& r = w.Record();
     r.ResetRecord();
@@ -134,7 +135,7 @@ TEST_F(TFAcquisitionTest, ClosingMaximisedWritesOnlyTheState)
         QSettings s = Settings();
         s.setValue(QStringLiteral("Haut"), 123);
     }
-    TFAcquisition w;
+    TestWindow w;
     w.showMaximized();
     QTest::qWait(10);
     w.close();
@@ -146,7 +147,7 @@ TEST_F(TFAcquisitionTest, ClosingMaximisedWritesOnlyTheState)
 
 TEST_F(TFAcquisitionTest, ClosingNormalWritesStateAndGeometryAsIntegers)
 {
-    TFAcquisition w;
+    TestWindow w;
     w.show();
     QTest::qWait(10);
     w.close();
@@ -159,7 +160,7 @@ TEST_F(TFAcquisitionTest, ClosingNormalWritesStateAndGeometryAsIntegers)
 
 TEST_F(TFAcquisitionTest, CtrlQWritesNothing)
 {
-    TFAcquisition w;
+    TestWindow w;
     w.show();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
     QTest::keyClick(&w, Qt::Key_Q, Qt::ControlModifier);
@@ -169,7 +170,7 @@ TEST_F(TFAcquisitionTest, CtrlQWritesNothing)
 
 TEST_F(TFAcquisitionTest, StatusTextSurvivesMenuHover)
 {
-    TFAcquisition w;
+    TestWindow w;
     w.SetStatusText(QStringLiteral("Erreur"));
     QStatusTipEvent tip{QString()};
     QCoreApplication::sendEvent(&w, &tip);
