@@ -134,6 +134,8 @@ QWidget* TFAcquisition::BuildLeftPanel()
     auto* countRow = new QHBoxLayout;
     Label8 = Caption(QStringLiteral("Nombre de points mesurés"));
     Label8->setObjectName(QStringLiteral("Label8"));
+    // Room for the longer caption after a run, "Nombre de points de mesure retenus".
+    Label8->setMinimumHeight(Label8->fontMetrics().lineSpacing() * 4);
     Edit6 = Field(QStringLiteral("Edit6"), QStringLiteral("0"), 8);
     Edit6->setMaximumWidth(44);
     countRow->addWidget(Label8, 1);
