@@ -31,6 +31,11 @@ struct Case {
     const char* text;
 };
 
+void PrintTo(const Case& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
 class ElectrodeCheckText : public ::testing::TestWithParam<Case> {};
 
 TEST_P(ElectrodeCheckText, ShowsSlopeAndOffset)

@@ -67,6 +67,11 @@ struct CurveCase {
     bool rising;
 };
 
+void PrintTo(const CurveCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
 class SyntheticCurveTest : public ::testing::TestWithParam<CurveCase> {};
 
 TEST_P(SyntheticCurveTest, EquivalenceNearTwentyMillilitres)
@@ -135,6 +140,11 @@ struct NotFoundCase {
     const char* name;
     QList<QPointF> points;
 };
+
+void PrintTo(const NotFoundCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
 
 class NotFoundTest : public ::testing::TestWithParam<NotFoundCase> {};
 
