@@ -1,5 +1,6 @@
 #include "TFAcquisition.h"
 
+#include "AnalysisCommands.h"
 #include "BenchWindow.h"
 #include "CalibrationController.h"
 #include "DataCommands.h"
@@ -137,10 +138,18 @@ TFAcquisition::TFAcquisition(Clock& clock, BoardSetup board, const MessageEndpoi
     calibration_->SetMeasuring([this] { return run_->Measuring(); });
     CreateCompanions();
     ConnectMenu();
+    // "A&nalyse" after "&Paramétrer". Connected after the calibration's own handler, so the
+    // electrode check sees what the press left in the status bar and yields to its message.
+    auto* analysis = new AnalysisCommands(*this);
+    connect(Button1, &QPushButton::clicked, analysis,
+            [this, analysis] { analysis->ShowElectrodeCheck(*electrode_, StatusText()); });
     // One application-wide filter: it previews typed characters and sees the buttons' keys
     // and focus changes.
     qApp->installEventFilter(this);
 
+    // The table's column captions from the start; a run or an open fills in the rest.
+    record_->SetCell(MeasurementRecord::ColPH, 0, QStringLiteral("pH"));
+    record_->SetCell(MeasurementRecord::ColVolume, 0, QStringLiteral("volume en L"));
     move(198, 16);
     resize(571, 575);
 }

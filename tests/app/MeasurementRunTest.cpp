@@ -5,6 +5,7 @@
 #include "RunFixture.h"
 #include "SimulatedBench.h"
 
+#include <QAction>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -191,6 +192,28 @@ TEST_F(MeasurementRunTest, MeasureButtonFrameFollowsFocusAndState)
     window->Edit7->setFocus();
     QApplication::processEvents();
     EXPECT_EQ(window->Edit8->palette().color(QPalette::Window), QColor(187, 136, 136));
+}
+
+}  // namespace
+
+namespace {
+
+class MeasurementRunGuardTest : public RunFixture {};
+
+TEST_F(MeasurementRunGuardTest, OpenReduceAndRestoreAreRefusedDuringARun)
+{
+    ToggleRun();
+    Sample();
+    Sample();
+    const MainMenu& m = window->Menu();
+    for (QAction* item : {m.Ouvrir1, m.Eliminerdespoints1, m.Rtablirtouslespoints1}) {
+        window->SetStatusText(QString());
+        EXPECT_TRUE(item->isEnabled());
+        item->trigger();
+        EXPECT_EQ(window->StatusText(), QStringLiteral("Impossible pendant une mesure")) << item->text().toStdString();
+        EXPECT_EQ(window->Record().PointCount(), 2);
+    }
+    EXPECT_TRUE(window->Run().Measuring());
 }
 
 }  // namespace
