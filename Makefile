@@ -8,7 +8,7 @@ deps:
 	@bash scripts/install-deps
 
 build: deps
-	cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUORIN_TESTS=OFF -DQUORIN_BENCH=OFF
 	cmake --build build -j $(JOBS)
 
 run: build
@@ -28,7 +28,7 @@ fuzz: deps
 	bash scripts/run-fuzzers build-fuzz $(FUZZ_SECONDS)
 
 bench: deps
-	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release
+	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DQUORIN_TESTS=OFF
 	cmake --build build-bench -j $(JOBS)
 	bash scripts/run-benches build-bench
 
