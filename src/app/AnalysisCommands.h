@@ -1,0 +1,117 @@
+#pragma once
+
+#include "TitrationAnalysis.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+
+#include <functional>
+#include <optional>
+
+class ElectrodeCalibration;
+class MeasurementRecord;
+class QAction;
+class QFileDialog;
+class QLineSeries;
+class QMenu;
+class QMenuBar;
+class QTimer;
+class QValueAxis;
+class RecordChart;
+class TFAcquisition;
+
+// The "A&nalyse" menu: the derivative dpH/dV drawn on Chart1 against its own right-hand axis,
+// the equivalence point (status bar, a vertical line on the chart, the clipboard) and the chart
+// saved as an image. Also shows the electrode check after a completed calibration. The
+// computations are TitrationAnalysis's and ElectrodeCheck's; this class reads the record and
+// writes the chart and the status bar.
+class AnalysisCommands : public QObject {
+    Q_OBJECT
+
+public:
+    using StatusSetter = std::function<void(const QString&)>;
+    using FolderProvider = std::function<QString()>;
+    // Shows a configured file dialog and returns the chosen path, empty when cancelled.
+    using FileDialogRunner = std::function<QString(QFileDialog&)>;
+
+    static inline const QString kMenuCaption = QStringLiteral("A&nalyse");
+
+    // On the main window: its record, Chart1, status bar and data folder; the menu goes after
+    // "&Paramétrer".
+    explicit AnalysisCommands(TFAcquisition& window);
+    // On a record and its chart, without a menu until AttachMenu; the data folder is the
+    // working folder until SetDataFolder.
+    AnalysisCommands(MeasurementRecord& record, RecordChart& chart, StatusSetter status, QObject* parent = nullptr);
+
+    // Builds the menu and inserts it right after `after` (a menu's action of `bar`), or at the
+    // end of the bar when `after` is not on it.
+    QMenu* AttachMenu(QMenuBar* bar, QAction* after);
+    // The action of the "&Paramétrer" menu of `bar`, or null.
+    static QAction* ParametrerMenuAction(QMenuBar* bar);
+
+    void SetDataFolder(FolderProvider folder) { dataFolder_ = std::move(folder); }
+    void SetFileDialogRunner(FileDialogRunner runner) { fileDialogRunner_ = std::move(runner); }
+
+    QMenu* Menu() const { return menu_; }
+    QAction* DeriveeAction() const { return derivee_; }
+    QAction* PointEquivalenceAction() const { return pointEquivalence_; }
+    QAction* CopierResultatsAction() const { return copierResultats_; }
+    QAction* EnregistrerGraphiqueAction() const { return enregistrerGraphique_; }
+
+    // The drawn derivative and its axis; null until the derivative was first shown.
+    QLineSeries* DerivativeSeries() const;
+    QValueAxis* RightAxis() const;
+    // The vertical line at Ve; null until an equivalence point was found.
+    QLineSeries* EquivalenceMark() const;
+    bool DerivativeShown() const { return derivativeShown_; }
+    // Draws a pending derivative at once (it is otherwise at most one redraw interval away).
+    void FlushDerivative();
+
+    // The last equivalence found by "&Point d'équivalence", until the record changes.
+    const std::optional<TitrationAnalysis::Equivalence>& LastEquivalence() const { return equivalence_; }
+
+    // After a press of the calibrate button: when it completed a calibration and did not have
+    // to report equal voltages, the status bar shows the electrode check.
+    void ShowElectrodeCheck(const ElectrodeCalibration& electrode, const QString& pressStatusMessage);
+
+public slots:
+    // "&Dérivée dpH/dV".
+    void DeriveeClick(bool shown);
+    // "&Point d'équivalence".
+    void PointEquivalenceClick();
+    // "Copier les résultats": the equivalence of the current points, as plain text.
+    void CopierResultatsClick();
+    // "Enregistrer le &graphique...": PNG or SVG, after the name filter or the typed extension.
+    void EnregistrerGraphiqueClick();
+
+private:
+    void ConnectRecord();
+    void OnRecordChanged();
+    void ScheduleDerivative();
+    void EnsureDerivativeSeries();
+    void ShowMark(double volumeMl);
+    void HideMark();
+    // The record's points in volume mode; throws ConvertError at an unreadable cell.
+    QList<QPointF> ReadPoints() const;
+    std::optional<TitrationAnalysis::Equivalence> ComputeEquivalence() const;
+    void WriteImage(const QString& path, bool svg);
+
+    MeasurementRecord& record_;
+    RecordChart& chart_;
+    StatusSetter status_;
+    FolderProvider dataFolder_;
+    FileDialogRunner fileDialogRunner_;
+    QTimer* redraw_;
+    QMenu* menu_ = nullptr;
+    QAction* derivee_ = nullptr;
+    QAction* pointEquivalence_ = nullptr;
+    QAction* copierResultats_ = nullptr;
+    QAction* enregistrerGraphique_ = nullptr;
+    // Owned by the chart once added to it; QPointer because the chart may go first.
+    QPointer<QLineSeries> derivative_;
+    QPointer<QValueAxis> rightAxis_;
+    QPointer<QLineSeries> mark_;
+    bool derivativeShown_ = false;
+    std::optional<TitrationAnalysis::Equivalence> equivalence_;
+};

@@ -1,0 +1,377 @@
+#include "AnalysisCommands.h"
+
+#include "CalibrationController.h"
+#include "DataCommands.h"
+#include "ElectrodeCalibration.h"
+#include "FileError.h"
+#include "MeasurementRecord.h"
+#include "MeasurementTextIo.h"
+#include "NumberText.h"
+#include "RecordChart.h"
+#include "RunFixture.h"
+#include "SimulatedBench.h"
+#include "StartupValues.h"
+
+#include <QButtonGroup>
+#include <QChart>
+#include <QClipboard>
+#include <QFile>
+#include <QFileDialog>
+#include <QGuiApplication>
+#include <QImage>
+#include <QLineSeries>
+#include <QMenu>
+#include <QMenuBar>
+#include <QRadioButton>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QValueAxis>
+
+#include <algorithm>
+
+namespace {
+
+using Acid = SimulatedBench::Acid;
+
+class AnalysisCommandsTest : public RunFixture {
+protected:
+    void SetUp() override
+    {
+        RunFixture::SetUp();
+        analysis = window->findChild<AnalysisCommands*>();
+        ASSERT_NE(analysis, nullptr);
+        // The end of a run saves nothing here.
+        window->Run().SetFinishRun([] {});
+    }
+
+    // The three presses with the bench's buffers 7 and 4, one live reading before each capture.
+    void Calibrate()
+    {
+        PressEnterOn(window->Button1);
+        bench->SetPlace(SimulatedBench::ElectrodePlace::Buffer7);
+        Reading();
+        PressEnterOn(window->Button1);
+        bench->SetPlace(SimulatedBench::ElectrodePlace::Buffer4);
+        Reading();
+        PressEnterOn(window->Button1);
+    }
+    void Reading()
+    {
+        clock.Advance(500);
+        window->Calibration().Timer2Timer();
+    }
+
+    // A titration on the bench with one Space per mL, as an operator would: 6 s per mL, the
+    // tap opened in the pause before the first sample, so each mL runs out during a pause
+    // (a sample takes 1,5 s) and its Space is pressed on time.
+    void BenchTitration(Acid acid, int millilitres)
+    {
+        bench->SetAcid(acid);
+        bench->SetSecondsPerMl(6.0);
+        bench->SetPlace(SimulatedBench::ElectrodePlace::Beaker);
+        ToggleRun();
+        clock.Advance(250);
+        bench->OpenTap();
+        const std::int64_t openedMs = clock.NowMs();
+        clock.Advance(250);
+        window->Run().Timer1Timer();
+        for (int pressed = 0; pressed < millilitres;) {
+            const std::int64_t pauseEnd = clock.NowMs() + 500;
+            const std::int64_t due = openedMs + 6000 * (pressed + 1);
+            if (due <= pauseEnd) {
+                clock.Advance(std::max<std::int64_t>(0, due - clock.NowMs()));
+                Space();
+                ++pressed;
+            }
+            clock.Advance(pauseEnd - clock.NowMs());
+            window->Run().Timer1Timer();
+        }
+        ToggleRun();
+    }
+
+    // The numbers of "Équivalence : V = … mL ; pH = … ; pH à V/2 = …".
+    QList<double> StatusNumbers()
+    {
+        static const QRegularExpression pattern(QStringLiteral(
+            "^Équivalence : V = (-?\\d+,\\d\\d) mL ; pH = (-?\\d+,\\d\\d) ; pH à V/2 = (-?\\d+,\\d\\d)$"));
+        const QRegularExpressionMatch match = pattern.match(window->StatusText());
+        if (!match.hasMatch())
+            return {};
+        return {NumberText::Parse(match.captured(1)), NumberText::Parse(match.captured(2)),
+                NumberText::Parse(match.captured(3))};
+    }
+
+    bool OnChart(QAbstractSeries* series) const
+    {
+        return series && window->Chart1->chart()->series().contains(series);
+    }
+
+    AnalysisCommands* analysis = nullptr;
+};
+
+TEST_F(AnalysisCommandsTest, MenuFollowsParametrer)
+{
+    QStringList titles;
+    for (QAction* action : window->menuBar()->actions())
+        titles << action->text();
+    const qsizetype at = titles.indexOf(QStringLiteral("&Paramétrer"));
+    ASSERT_GE(at, 0);
+    ASSERT_LT(at + 1, titles.size());
+    EXPECT_EQ(titles[at + 1], QStringLiteral("A&nalyse"));
+    EXPECT_EQ(titles.count(QStringLiteral("A&nalyse")), 1);
+
+    QStringList items;
+    for (QAction* action : analysis->Menu()->actions())
+        if (!action->isSeparator())
+            items << action->text();
+    EXPECT_EQ(items, (QStringList{QStringLiteral("&Dérivée dpH/dV"), QStringLiteral("&Point d'équivalence"),
+                                  QStringLiteral("Copier les résultats"),
+                                  QStringLiteral("Enregistrer le &graphique...")}));
+    EXPECT_TRUE(analysis->DeriveeAction()->isCheckable());
+    EXPECT_FALSE(analysis->DeriveeAction()->isChecked());
+}
+
+TEST_F(AnalysisCommandsTest, StrongAcidOnTheBench)
+{
+    Calibrate();
+    EXPECT_EQ(window->StatusText(), QStringLiteral("Électrode : pente 100 %, décalage +4 mV"));
+    BenchTitration(Acid::Hydrochloric, 30);
+    ASSERT_GT(window->Record().PointCount(), 100);
+
+    analysis->PointEquivalenceAction()->trigger();
+    const QList<double> numbers = StatusNumbers();
+    ASSERT_EQ(numbers.size(), 3) << window->StatusText().toStdString();
+    EXPECT_NEAR(numbers[0], 20.0, 0.2);
+    EXPECT_NEAR(numbers[1], 7.0, 0.5);
+
+    // The vertical line at Ve crosses the whole pH axis.
+    QLineSeries* mark = analysis->EquivalenceMark();
+    ASSERT_TRUE(OnChart(mark));
+    ASSERT_EQ(mark->count(), 2);
+    EXPECT_NEAR(mark->at(0).x(), numbers[0], 0.005);
+    EXPECT_EQ(mark->at(1).x(), mark->at(0).x());
+    EXPECT_EQ(mark->at(0).y(), 0.0);
+    EXPECT_EQ(mark->at(1).y(), 14.0);
+
+    // A new run makes the mark and the results stale.
+    ToggleRun();
+    EXPECT_FALSE(OnChart(mark));
+    EXPECT_FALSE(analysis->LastEquivalence().has_value());
+}
+
+TEST_F(AnalysisCommandsTest, EthanoicAcidOnTheBenchGivesItsPKa)
+{
+    Calibrate();
+    BenchTitration(Acid::Ethanoic, 30);
+    analysis->PointEquivalenceClick();
+    const QList<double> numbers = StatusNumbers();
+    ASSERT_EQ(numbers.size(), 3) << window->StatusText().toStdString();
+    EXPECT_NEAR(numbers[0], 20.0, 0.2);
+    EXPECT_NEAR(numbers[2], 4.76, 0.1);
+}
+
+TEST_F(AnalysisCommandsTest, CopiesTheResultsOrSaysIntrouvable)
+{
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    clipboard->setText(QStringLiteral("avant"));
+    analysis->CopierResultatsAction()->trigger();
+    EXPECT_EQ(window->StatusText(), QStringLiteral("Point d'équivalence introuvable"));
+    EXPECT_EQ(clipboard->text(), QStringLiteral("avant"));
+    analysis->PointEquivalenceClick();
+    EXPECT_EQ(window->StatusText(), QStringLiteral("Point d'équivalence introuvable"));
+    EXPECT_FALSE(OnChart(analysis->EquivalenceMark()));
+
+    Calibrate();
+    BenchTitration(Acid::Hydrochloric, 24);
+    analysis->PointEquivalenceClick();
+    const QList<double> numbers = StatusNumbers();
+    ASSERT_EQ(numbers.size(), 3);
+    analysis->CopierResultatsClick();
+    const QStringList lines = clipboard->text().split(QLatin1Char('\r'));
+    ASSERT_EQ(lines.size(), 4);  // three lines, each ended by CR
+    EXPECT_TRUE(lines[3].isEmpty());
+    const QStringList captions = {QStringLiteral("Volume à l'équivalence en mL"), QStringLiteral("pH à l'équivalence"),
+                                  QStringLiteral("pH à la demi-équivalence")};
+    for (int i = 0; i < 3; ++i) {
+        const QStringList cells = lines[i].split(QLatin1Char('\t'));
+        ASSERT_EQ(cells.size(), 2) << lines[i].toStdString();
+        EXPECT_EQ(cells[0], captions[i]);
+        EXPECT_DOUBLE_EQ(NumberText::Parse(cells[1]), numbers[i]);
+    }
+}
+
+TEST_F(AnalysisCommandsTest, DerivativeFollowsTheRecordOnItsOwnAxis)
+{
+    QChart* chart = window->Chart1->chart();
+    const int axesBefore = static_cast<int>(chart->axes().size());
+    analysis->DeriveeAction()->setChecked(true);
+    QLineSeries* derivative = analysis->DerivativeSeries();
+    ASSERT_TRUE(OnChart(derivative));
+    EXPECT_NE(derivative->pen().color(), window->Chart1->Series1()->pen().color());
+    EXPECT_NE(derivative->pen().color(), window->Chart1->PointColour());
+    const QList<QAbstractAxis*> rightAxes = chart->axes(Qt::Vertical, derivative);
+    ASSERT_EQ(rightAxes.size(), 1);
+    EXPECT_EQ(rightAxes[0], analysis->RightAxis());
+    EXPECT_EQ(rightAxes[0]->alignment(), Qt::AlignRight);
+    EXPECT_TRUE(chart->axes(Qt::Horizontal, derivative).contains(window->Chart1->BottomAxis()));
+    EXPECT_EQ(derivative->count(), 0);
+
+    // After a run: one slope per interval, steepest at the equivalence.
+    BenchTitration(Acid::Hydrochloric, 24);
+    const int points = window->Record().PointCount();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return derivative->count() > 0; }, 2000));
+    EXPECT_EQ(derivative->count(), points - 1);
+    const QList<QPointF> slopes = derivative->points();
+    const auto steepest = std::max_element(slopes.begin(), slopes.end(),
+                                           [](const QPointF& a, const QPointF& b) { return a.y() < b.y(); });
+    EXPECT_NEAR(steepest->x(), 20.0, 0.3);
+    EXPECT_GE(analysis->RightAxis()->max(), steepest->y());
+
+    // Points replaced as an open, a reduction or a restore does: the derivative follows.
+    MeasurementRecord& record = window->Record();
+    MeasurementTextIo::FillTableFromText(
+        record, QStringLiteral("3,000\t0,000000\r3,500\t0,001000\r11,000\t0,002000\r11,200\t0,004000\r"));
+    record.RebuildChart();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return derivative->count() == 3; }, 2000));
+    EXPECT_EQ(derivative->points(), (QList<QPointF>{{0.5, 0.5}, {1.5, 7.5}, {3.0, 0.1}}));
+
+    // During a run the rows have no volume: nothing to derive.
+    ToggleRun();
+    Sample();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return derivative->count() == 0; }, 2000));
+    ToggleRun();
+
+    analysis->DeriveeAction()->setChecked(false);
+    EXPECT_FALSE(OnChart(derivative));
+    EXPECT_EQ(static_cast<int>(chart->axes().size()), axesBefore);
+    EXPECT_EQ(chart->axes(Qt::Vertical).size(), 1);
+}
+
+struct ImageCase {
+    const char* name;
+    const char* typed;      // as typed in the dialog
+    const char* filter;     // the name filter chosen
+    const char* written;    // the file written
+    bool svg;
+};
+
+void PrintTo(const ImageCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
+class AnalysisSaveTest : public AnalysisCommandsTest, public ::testing::WithParamInterface<ImageCase> {
+protected:
+    void SetUp() override
+    {
+        AnalysisCommandsTest::SetUp();
+        previousProgramDir = StartupValues::ProgramDir();
+        StartupValues::SetProgramDir(folder.path());
+        window->Data().SetFallbackFolderBase(folder.path());
+    }
+    void TearDown() override
+    {
+        StartupValues::SetProgramDir(previousProgramDir);
+        AnalysisCommandsTest::TearDown();
+    }
+    QTemporaryDir folder;
+    QString previousProgramDir;
+};
+
+TEST_P(AnalysisSaveTest, SavesTheChartAsAnImage)
+{
+    const ImageCase& c = GetParam();
+    QString shownFolder;
+    analysis->SetFileDialogRunner([&](QFileDialog& dialog) {
+        shownFolder = dialog.directory().absolutePath();
+        dialog.selectNameFilter(QString::fromUtf8(c.filter));
+        return folder.filePath(QString::fromUtf8(c.typed));
+    });
+    analysis->DeriveeAction()->setChecked(true);
+    analysis->EnregistrerGraphiqueAction()->trigger();
+    EXPECT_EQ(shownFolder, window->Data().DataFolderPath());
+
+    QFile file(folder.filePath(QString::fromUtf8(c.written)));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << c.written;
+    const QByteArray bytes = file.readAll();
+    if (c.svg) {
+        EXPECT_TRUE(bytes.contains("<svg"));
+        // The right axis is laid out before the image is taken.
+        EXPECT_TRUE(bytes.contains("dpH/dV"));
+    } else {
+        const QImage image = QImage::fromData(bytes, "PNG");
+        ASSERT_FALSE(image.isNull());
+        EXPECT_EQ(image.size(), window->Chart1->grab().size());
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Images, AnalysisSaveTest,
+    ::testing::Values(ImageCase{"PngTyped", "courbe.png", "Image SVG (*.svg)", "courbe.png", false},
+                      ImageCase{"SvgTyped", "courbe.SVG", "Image PNG (*.png)", "courbe.SVG", true},
+                      ImageCase{"PngByFilter", "courbe", "Image PNG (*.png)", "courbe.png", false},
+                      ImageCase{"SvgByFilter", "courbe", "Image SVG (*.svg)", "courbe.svg", true},
+                      ImageCase{"OtherExtension", "courbe.txt", "Image SVG (*.svg)", "courbe.txt.svg", true}),
+    [](const ::testing::TestParamInfo<ImageCase>& info) { return std::string(info.param.name); });
+
+TEST_F(AnalysisCommandsTest, CancelledOrUnwritableSave)
+{
+    QTemporaryDir folder;
+    analysis->SetFileDialogRunner([](QFileDialog&) { return QString(); });
+    analysis->EnregistrerGraphiqueClick();
+    EXPECT_TRUE(QDir(folder.path()).isEmpty());
+
+    const QString missing = folder.filePath(QStringLiteral("absent/courbe.png"));
+    analysis->SetFileDialogRunner([&](QFileDialog&) { return missing; });
+    try {
+        analysis->EnregistrerGraphiqueClick();
+        FAIL() << "an unwritable path was reported as saved";
+    } catch (const FileError& error) {
+        EXPECT_TRUE(error.Text().startsWith(QStringLiteral("Impossible d'enregistrer le fichier"))) << error.what();
+    }
+    EXPECT_FALSE(QFile::exists(missing));
+}
+
+struct CalibrationCase {
+    const char* name;
+    bool difference;  // "Voie 1 - voie 2"
+};
+
+void PrintTo(const CalibrationCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
+class ElectrodeCheckAfterCalibration : public AnalysisCommandsTest,
+                                       public ::testing::WithParamInterface<CalibrationCase> {};
+
+TEST_P(ElectrodeCheckAfterCalibration, ShowsTheBenchElectrode)
+{
+    window->RadioGroup1Items->button(GetParam().difference ? 1 : 0)->click();
+    PressEnterOn(window->Button1);
+    EXPECT_TRUE(window->StatusText().isEmpty());
+    bench->SetPlace(SimulatedBench::ElectrodePlace::Buffer7);
+    Reading();
+    PressEnterOn(window->Button1);
+    EXPECT_TRUE(window->StatusText().isEmpty());
+    bench->SetPlace(SimulatedBench::ElectrodePlace::Buffer4);
+    Reading();
+    PressEnterOn(window->Button1);
+    EXPECT_EQ(window->StatusText(), QStringLiteral("Électrode : pente 100 %, décalage +4 mV"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Modes, ElectrodeCheckAfterCalibration,
+                         ::testing::Values(CalibrationCase{"ChannelOne", false}, CalibrationCase{"Difference", true}),
+                         [](const ::testing::TestParamInfo<CalibrationCase>& info) {
+                             return std::string(info.param.name);
+                         });
+
+TEST_F(AnalysisCommandsTest, EqualVoltagesMessageKeepsThePriority)
+{
+    // No reading between the presses: both captures hold the same voltage.
+    for (int press = 0; press < 3; ++press)
+        PressEnterOn(window->Button1);
+    EXPECT_EQ(window->StatusText(), ElectrodeCalibration::kEqualVoltagesMessage);
+}
+
+}  // namespace
