@@ -72,7 +72,8 @@ public:
     const std::optional<TitrationAnalysis::Equivalence>& LastEquivalence() const { return equivalence_; }
 
     // After a press of the calibrate button: when it completed a calibration and did not have
-    // to report equal voltages, the status bar shows the electrode check.
+    // to report equal voltages, the status bar shows the electrode check. `pressStatusMessage`
+    // is what the press showed in the status bar (empty, or the equal-voltages message).
     void ShowElectrodeCheck(const ElectrodeCalibration& electrode, const QString& pressStatusMessage);
 
 public slots:
