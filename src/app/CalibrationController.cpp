@@ -1,6 +1,7 @@
 #include "CalibrationController.h"
 
 #include "ElectrodeCalibration.h"
+#include "FrameColours.h"
 #include "MeasurementRun.h"
 #include "NumberText.h"
 #include "TFAcquisition.h"
@@ -18,16 +19,7 @@
 #include <QStatusBar>
 #include <QTimer>
 
-namespace {
-
-void Paint(QWidget* widget, const QColor& colour)
-{
-    QPalette palette = widget->palette();
-    palette.setColor(QPalette::Window, colour);
-    widget->setPalette(palette);
-}
-
-}  // namespace
+using namespace FrameColours;
 
 CalibrationController::CalibrationController(TFAcquisition& window, ElectrodeCalibration& electrode,
                                              TTorviC& board, QLabel* instruction)
@@ -56,7 +48,7 @@ void CalibrationController::Button1Click()
     // shows it and the operator corrects the value and presses again.
     const ElectrodeCalibration::PressResult result = electrode_.Press(window_.Edit2->text());
     const bool calibrating = electrode_.Calibrating();
-    Paint(window_.Edit9, measuring_ && measuring_() ? QColor(255, 0, 0) : QColor(0, 255, 0));
+    Paint(window_.Edit9, measuring_ && measuring_() ? kRed : kLime);
     window_.Edit2->setEnabled(calibrating);
     if (!result.bufferText.isEmpty())
         window_.Edit2->setText(result.bufferText);
@@ -108,18 +100,17 @@ void CalibrationController::RadioGroup1Click()
 
 void CalibrationController::Button1Enter()
 {
-    Paint(window_.Edit9, electrode_.Calibrating() ? QColor(255, 0, 0) : QColor(0, 255, 0));
+    Paint(window_.Edit9, electrode_.Calibrating() ? kRed : kLime);
 }
 
 void CalibrationController::Button1Exit()
 {
-    Paint(window_.Edit9, electrode_.Calibrating() ? QColor(187, 136, 136)
-                                                  : QApplication::palette().color(QPalette::Window));
+    Paint(window_.Edit9, electrode_.Calibrating() ? kGreyishRed : Menu());
 }
 
 void CalibrationController::RadioGroup1Enter()
 {
-    Paint(window_.RadioGroup1, QColor(0, 255, 0));
+    Paint(window_.RadioGroup1, kLime);
 }
 
 void CalibrationController::RadioGroup1Exit()

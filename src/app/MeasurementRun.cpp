@@ -3,6 +3,7 @@
 #include "Clock.h"
 #include "ElectrodeCalibration.h"
 #include "ErrorBox.h"
+#include "FrameColours.h"
 #include "MeasurementRecord.h"
 #include "NumberText.h"
 #include "TFAcquisition.h"
@@ -18,17 +19,6 @@
 #include <QTimer>
 
 #include <algorithm>
-
-namespace {
-
-void PaintFrame(QFrame* frame, const QColor& colour)
-{
-    QPalette palette = frame->palette();
-    palette.setColor(QPalette::Window, colour);
-    frame->setPalette(palette);
-}
-
-}  // namespace
 
 MeasurementRun::MeasurementRun(TFAcquisition& window, ElectrodeCalibration& electrode, TTorviC& board, Clock& clock)
     : QObject(&window)
@@ -150,10 +140,9 @@ void MeasurementRun::Button2Exit()
 
 void MeasurementRun::SetFrameColour()
 {
-    QColor colour;
+    using namespace FrameColours;
     if (button2Focused_)
-        colour = measuring_ ? QColor(255, 0, 0) : QColor(0, 255, 0);
+        Paint(window_.Edit8, measuring_ ? kRed : kLime);
     else
-        colour = measuring_ ? QColor(187, 136, 136) : QApplication::palette().color(QPalette::Window);
-    PaintFrame(window_.Edit8, colour);
+        Paint(window_.Edit8, measuring_ ? kGreyishRed : Menu());
 }
