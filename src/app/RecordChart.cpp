@@ -5,6 +5,7 @@
 
 #include <QChart>
 #include <QLineSeries>
+#include <QLocale>
 #include <QScatterSeries>
 #include <QTimer>
 #include <QValueAxis>
@@ -36,6 +37,9 @@ RecordChart::RecordChart(MeasurementRecord& record, QWidget* parent)
     chart_->setPlotAreaBackgroundBrush(Qt::white);
     chart_->setPlotAreaBackgroundVisible(true);
     chart_->setAnimationOptions(QChart::GridAxisAnimations);
+    // Axis numbers with ',' like every other number of the program.
+    chart_->setLocale(QLocale(QLocale::French, QLocale::France));
+    chart_->setLocalizeNumbers(true);
 
     series_->setPen(QPen(kRunColour, 1));
     marks_->setMarkerShape(QScatterSeries::MarkerShapeRectangle);
@@ -47,7 +51,7 @@ RecordChart::RecordChart(MeasurementRecord& record, QWidget* parent)
     chart_->addSeries(marks_);
     axisY_->setRange(0, 14);
     axisY_->setTitleText(QStringLiteral("pH"));
-    axisY_->setLabelFormat(QStringLiteral("%d"));
+    axisY_->setLabelFormat(QStringLiteral("%.0f"));
     axisY_->setTickCount(8);
     axisX_->setRange(0, 1);
     chart_->addAxis(axisX_, Qt::AlignBottom);
