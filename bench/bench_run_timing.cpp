@@ -7,9 +7,11 @@
 #include "Clock.h"
 #include "MeasurementRecord.h"
 #include "MeasurementRun.h"
+#include "StartupValues.h"
 #include "TFAcquisition.h"
 
 #include <QApplication>
+#include <QTemporaryDir>
 #include <QTimer>
 
 #include <algorithm>
@@ -20,6 +22,9 @@ int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    // Nothing of this run is kept: its data folder is temporary.
+    QTemporaryDir programDir;
+    StartupValues::SetProgramDir(programDir.path());
     constexpr int kSamples = 40;
     MonotonicClock& clock = MonotonicClock::Instance();
     TFAcquisition::MessageEndpoint endpoint;

@@ -23,6 +23,7 @@ protected:
     void SetUp() override
     {
         TestEnvironment::ClearSettings();
+        UseTemporaryProgramDir();
         BoardSetup board = CreateBoard(QStringList(), QString(), clock, nullptr);
         bench = board.bench.get();
         window = std::make_unique<TFAcquisition>(clock, std::move(board), TestEndpoint());

@@ -4,7 +4,10 @@
 #include "FakeClock.h"
 #include "TFAcquisition.h"
 
+#include "StartupValues.h"
+
 #include <QHostAddress>
+#include <QTemporaryDir>
 
 // The main window as tests build it: the simulated bench on the given clock, and its message
 // server on a free loopback port instead of the program's port on every address.
@@ -16,11 +19,21 @@ inline TFAcquisition::MessageEndpoint TestEndpoint()
     return endpoint;
 }
 
+// Without a program folder the data folder would fall back to the user's documents: tests
+// get a temporary one for the whole process, unless a test has set its own.
+inline void UseTemporaryProgramDir()
+{
+    static QTemporaryDir folder;
+    if (StartupValues::ProgramDir().isEmpty())
+        StartupValues::SetProgramDir(folder.path());
+}
+
 class TestWindow : public TFAcquisition {
 public:
     explicit TestWindow(Clock& clock = DefaultClock())
         : TFAcquisition(clock, CreateBoard(QStringList(), QString(), clock, nullptr), TestEndpoint())
     {
+        UseTemporaryProgramDir();
     }
 
 private:
