@@ -1,4 +1,8 @@
 #include "ErrorBox.h"
+#include "HelpController.h"
+#include "HelpWindow.h"
+#include "StartupValues.h"
+#include "TAboutBox.h"
 #include "MeasurementRecord.h"
 #include "RecordChart.h"
 #include "TFAcquisition.h"
@@ -175,6 +179,31 @@ TEST_F(TFAcquisitionTest, StatusTextSurvivesMenuHover)
     QStatusTipEvent tip{QString()};
     QCoreApplication::sendEvent(&w, &tip);
     EXPECT_EQ(w.StatusText(), QStringLiteral("Erreur"));
+}
+
+TEST_F(TFAcquisitionTest, F1OpensTopicFourOfTheProgramHelpAndTheMenuReachesItsWindows)
+{
+    const QString helpFolder = QStringLiteral(QUORIN_SOURCE_DIR "/resources");
+    const QString previousDir = StartupValues::ProgramDir();
+    StartupValues::SetProgramDir(helpFolder);
+    StartupValues::SetHelpFilePath(helpFolder + QStringLiteral("/Aides/Vexbase7.Hlp"));
+    {
+        TestWindow w;
+        w.show();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+        w.Button2->setFocus();
+        QTest::keyClick(w.Button2, Qt::Key_F1);
+        ASSERT_NE(w.Help().Window(), nullptr);
+        EXPECT_TRUE(w.Help().Window()->isVisible());
+        EXPECT_EQ(w.Help().Window()->CurrentTopic(), 4);
+        EXPECT_TRUE(w.Help().Window()->CurrentFile().endsWith(QStringLiteral("Vexbase7.Hlp")));
+        w.Help().Window()->close();
+
+        w.Menu().Apropos1->trigger();
+        EXPECT_TRUE(w.AboutBox->isVisible());
+        EXPECT_FALSE(w.AboutBox->isModal());
+    }
+    StartupValues::SetProgramDir(previousDir);
 }
 
 TEST(ErrorBoxTest, Guard_ShowsTheFrenchTextAndGoesOn)

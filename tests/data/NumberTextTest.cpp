@@ -27,6 +27,10 @@ TEST(NumberTextTest, Fixed_WritesRoundedDigitsWithComma)
         {0.0000004, 6, 6, "0,000000"},
         {12.3456789, 4, 2, "12,35"},
         {3.0, 5, 0, "3"},
+        // Voltages as the window shows them.
+        {1.23456, 4, 3, "1,235"},
+        {-0.0567, 4, 3, "-0,057"},
+        {0.1, 4, 3, "0,100"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(NumberText::Fixed(c.value, c.precision, c.decimals), QString::fromLatin1(c.expected))
