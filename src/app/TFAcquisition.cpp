@@ -45,7 +45,6 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-
 TFAcquisition::TFAcquisition(QWidget* parent)
     : TFAcquisition(MonotonicClock::Instance(),
                     CreateBoard(QCoreApplication::arguments(), MonotonicClock::Instance()), MessageEndpoint(), parent)
@@ -74,34 +73,7 @@ TFAcquisition::TFAcquisition(Clock& clock, BoardSetup board, const MessageEndpoi
     row->addWidget(BuildLeftPanel());
 
     auto* splitter = new QSplitter(Qt::Horizontal);
-    StringGrid1 = new QTableView;
-    StringGrid1->setObjectName(QStringLiteral("StringGrid1"));
-    StringGrid1->setModel(tableModel_);
-    StringGrid1->setFocusPolicy(Qt::NoFocus);
-    StringGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    StringGrid1->setSelectionMode(QAbstractItemView::NoSelection);
-    StringGrid1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    StringGrid1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    StringGrid1->setShowGrid(true);
-    StringGrid1->verticalHeader()->hide();
-    StringGrid1->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    StringGrid1->verticalHeader()->setDefaultSectionSize(18);
-    StringGrid1->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    const int widths[] = {58, 75, 2, 4};
-    for (int c = 0; c < MeasurementRecord::kColumnCount; ++c)
-        StringGrid1->setColumnWidth(c, widths[c]);
-    StringGrid1->setMinimumWidth(5);
-    StringGrid1->setMaximumWidth(300);
-    // Queued: the view lays out its new rows before it can scroll to them.
-    connect(
-        record_, &MeasurementRecord::TopRowChanged, this,
-        [this] {
-            const int top = record_->TopRow();
-            if (top - 1 < tableModel_->rowCount())
-                StringGrid1->scrollTo(tableModel_->index(top - 1, 0), QAbstractItemView::PositionAtTop);
-        },
-        Qt::QueuedConnection);
-    splitter->addWidget(StringGrid1);
+    splitter->addWidget(BuildGrid());
     splitter->addWidget(BuildRightPanel());
     splitter->setCollapsible(0, false);
     splitter->setStretchFactor(1, 1);

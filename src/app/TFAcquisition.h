@@ -122,6 +122,7 @@ protected:
 
 private:
     QWidget* BuildLeftPanel();
+    QWidget* BuildGrid();
     QWidget* BuildRightPanel();
     void FormShow();
     bool FormClose();
