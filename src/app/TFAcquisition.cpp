@@ -18,9 +18,9 @@
 #include "KeyFilter.h"
 #include "MeasurementRecord.h"
 #include "MeasurementRun.h"
+#include "MeasurementThread.h"
 #include "RecordChart.h"
 #include "RecordTableModel.h"
-#include "TTorviC.h"
 #include "WindowSettings.h"
 
 #include <QApplication>
@@ -102,11 +102,17 @@ TFAcquisition::TFAcquisition(Clock& clock, BoardSetup board, const MessageEndpoi
     // Listens from the window's creation to the end of the program.
     msgServer1_ = std::make_unique<TMainMsgServer>(nullptr, endpoint.port, endpoint.address);
 
-    // Creating the component programs the board's parallel interface.
-    P = new TTorviC(*board_.bus, clock_, this);
-    P->setObjectName(QStringLiteral("P"));
-    run_ = new MeasurementRun(*this, *electrode_, *P, clock_);
-    calibration_ = new CalibrationController(*this, *electrode_, *P, LabelInstruction);
+    // The board is read on a thread of its own, so that the window answers during a
+    // measurement. The real board's bus is opened there too, since port permissions belong to
+    // the thread that asked for them; creating the component programs the parallel interface.
+    measurement_ = new MeasurementThread(clock_, this);
+    const QString refusal = measurement_->Open(board_);
+    if (!refusal.isEmpty()) {
+        FallBackToBench(board_, clock_, refusal);
+        measurement_->Open(board_);
+    }
+    run_ = new MeasurementRun(*this, *electrode_, *measurement_, clock_);
+    calibration_ = new CalibrationController(*this, *electrode_, *measurement_, LabelInstruction);
     calibration_->SetMeasuring([this] { return run_->Measuring(); });
     CreateCompanions();
     ConnectMenu();
@@ -129,6 +135,15 @@ TFAcquisition::TFAcquisition(Clock& clock, BoardSetup board, const MessageEndpoi
 TFAcquisition::~TFAcquisition()
 {
     qApp->removeEventFilter(this);
+    // Before the bench that the emulated board reads, and the window's other members, go.
+    EndMeasurements();
+}
+
+void TFAcquisition::EndMeasurements()
+{
+    Timer1->stop();
+    Timer2->stop();
+    measurement_->End();
 }
 
 void TFAcquisition::CreateCompanions()
@@ -170,6 +185,7 @@ void TFAcquisition::ConnectMenu()
     connect(m.Ouvrirlenavigateur1, &QAction::triggered, launchers_, &Launchers::Ouvrirlenavigateur1Click);
     connect(m.Quitteretlancernavigateur1, &QAction::triggered, this, [this] {
         quitting_ = true;
+        EndMeasurements();
         launchers_->Quitteretlancernavigateur1Click();
     });
     connect(m.N5, &QAction::triggered, launchers_, &Launchers::N5Click);
@@ -316,6 +332,7 @@ void TFAcquisition::closeEvent(QCloseEvent* event)
     }
     if (quitting_ || FormClose()) {
         event->accept();
+        EndMeasurements();
         // The bench window is a window of its own; the program ends with the main window.
         if (benchWindow_)
             benchWindow_->close();
@@ -342,5 +359,6 @@ void TFAcquisition::Quitter1Click()
 {
     // Ends the loop after the current message; the window values are not written on this path.
     quitting_ = true;
+    EndMeasurements();
     QCoreApplication::exit(0);
 }
