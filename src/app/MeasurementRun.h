@@ -48,7 +48,8 @@ public:
     // When the next sample is due on the clock (valid while measuring).
     std::int64_t NextSampleDueMs() const;
 
-    // A key released while the measure button has the focus; Enter toggles the run.
+    // A key released on the measure button, whose press the button received; Enter toggles
+    // the run.
     void Button2KeyUp(int key);
     // Asks for one sample; Timer1 calls it, re-armed so that sample n starts at
     // t0 + (n - 1) x 1.5 s. Does nothing while a sample is under way.

@@ -250,12 +250,22 @@ void TFAcquisition::OpenNamedFile(const QString& path)
 bool TFAcquisition::eventFilter(QObject* watched, QEvent* event)
 {
     switch (event->type()) {
-    case QEvent::KeyPress:
-        return FormKeyPress(watched, static_cast<QKeyEvent*>(event));
-    case QEvent::KeyRelease:
-        if (watched == Button2 && !static_cast<QKeyEvent*>(event)->isAutoRepeat())
-            run_->Button2KeyUp(static_cast<QKeyEvent*>(event)->key());
+    case QEvent::KeyPress: {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (watched == Button2 && !key->isAutoRepeat())
+            button2Press_ = key->key();
+        return FormKeyPress(watched, key);
+    }
+    case QEvent::KeyRelease: {
+        // Only a key pressed on the button acts at its release there: the Enter that closed a
+        // dialog or chose a menu item is released on the button once the focus is back.
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (watched == Button2 && !key->isAutoRepeat() && key->key() == button2Press_) {
+            button2Press_ = 0;
+            run_->Button2KeyUp(key->key());
+        }
         break;
+    }
     case QEvent::FocusIn:
         if (watched == Button2)
             run_->Button2Enter();
@@ -265,8 +275,10 @@ bool TFAcquisition::eventFilter(QObject* watched, QEvent* event)
             calibration_->RadioGroup1Enter();
         break;
     case QEvent::FocusOut:
-        if (watched == Button2)
+        if (watched == Button2) {
+            button2Press_ = 0;
             run_->Button2Exit();
+        }
         else if (watched == Button1)
             calibration_->Button1Exit();
         else if (watched == RadioGroup1Items->button(0) || watched == RadioGroup1Items->button(1))

@@ -153,6 +153,8 @@ private:
     std::unique_ptr<TMsgSender> msgSender1_;
     std::unique_ptr<TFDgReseau> fdgReseau_;
     bool filtering_ = false;
+    // The key whose press the measure button received, until its release there (0: none).
+    int button2Press_ = 0;
     MeasurementRecord* record_;
     RecordTableModel* tableModel_;
     MainMenu menu_;

@@ -190,6 +190,35 @@ TEST_F(MeasurementRunTest, ClosingDuringARunAsksFirst)
     EXPECT_EQ(asked, 2);
 }
 
+TEST_F(MeasurementRunTest, EnterReleasedOnTheButtonActsOnlyWhenTheButtonReceivedItsPress)
+{
+    // Another window, as a dialog or a menu that the press closed before the focus came back.
+    QLineEdit dialog;
+    dialog.show();
+    const struct {
+        const char* name;
+        bool running;
+        QWidget* pressedOn;
+        Qt::Key pressed;
+        bool toggles;
+    } cases[] = {
+        {"idle: pressed and released on the button", false, window->Button2, Qt::Key_Return, true},
+        {"running: pressed and released on the button", true, window->Button2, Qt::Key_Return, true},
+        {"idle: pressed in another window", false, &dialog, Qt::Key_Return, false},
+        {"running: pressed in another window", true, &dialog, Qt::Key_Return, false},
+        {"idle: another key pressed on the button", false, window->Button2, Qt::Key_Escape, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (window->Run().Measuring() != c.running)
+            ToggleRun();
+        window->Button2->setFocus();
+        QTest::keyPress(c.pressedOn, c.pressed);
+        QTest::keyRelease(window->Button2, Qt::Key_Return);
+        EXPECT_EQ(window->Run().Measuring(), c.running != c.toggles);
+    }
+}
+
 // A bus that fails as a refused port does, once told to.
 class RefusingBus final : public PortBus {
 public:
