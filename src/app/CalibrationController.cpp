@@ -4,9 +4,9 @@
 #include "ErrorBox.h"
 #include "FrameColours.h"
 #include "MeasurementRun.h"
+#include "MeasurementThread.h"
 #include "NumberText.h"
 #include "TFAcquisition.h"
-#include "MeasurementThread.h"
 
 #include <QApplication>
 

@@ -278,8 +278,7 @@ bool TFAcquisition::eventFilter(QObject* watched, QEvent* event)
         if (watched == Button2) {
             button2Press_ = 0;
             run_->Button2Exit();
-        }
-        else if (watched == Button1)
+        } else if (watched == Button1)
             calibration_->Button1Exit();
         else if (watched == RadioGroup1Items->button(0) || watched == RadioGroup1Items->button(1))
             calibration_->RadioGroup1Exit();
