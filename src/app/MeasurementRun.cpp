@@ -29,6 +29,9 @@ MeasurementRun::MeasurementRun(TFAcquisition& window, ElectrodeCalibration& elec
     , clock_(clock)
 {
     window_.Timer1->setSingleShot(true);
+    // A coarse timer may fire 5 % early or late (25 ms of a 500 ms wait): the stored times
+    // assume samples 1,5 s apart.
+    window_.Timer1->setTimerType(Qt::PreciseTimer);
     connect(window_.Timer1, &QTimer::timeout, this, &MeasurementRun::Timer1Timer);
     connect(&board_, &MeasurementThread::Measured, this, &MeasurementRun::SampleMeasured);
 }
