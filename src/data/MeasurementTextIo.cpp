@@ -71,7 +71,7 @@ NumberRead ReadNextNumber(const QString& text, qsizetype& position, double& valu
     const QStringView field = QStringView(text).mid(position, length);
     position = next;
     double parsed = 0;
-    if (HasBlankOtherThanSpace(field) || !NumberText::TryParse(field.toString(), parsed)) {
+    if (HasBlankOtherThanSpace(field) || !NumberText::TryParse(field, parsed)) {
         value = 0;
         return NumberRead::Unreadable;
     }
@@ -79,45 +79,89 @@ NumberRead ReadNextNumber(const QString& text, qsizetype& position, double& valu
     return NumberRead::Number;
 }
 
-FillResult FillTableFromText(MeasurementRecord& record, const QString& text)
+std::optional<TableRows> ReadRows(const QString& text, const Progress& progress)
 {
-    // Numbers first, table afterwards: the table is then replaced in one step.
-    std::vector<double> numbers;
-    FillResult result;
+    // Fields first, rows afterwards; the caller replaces the table in one step.
+    struct Field {
+        qsizetype at;
+        qsizetype length;
+        double value;
+    };
+    // How often a long reading reports how far it is (and may be stopped).
+    constexpr std::size_t kProgressEvery = 1 << 16;
+    std::vector<Field> fields;
+    // About 9 characters per field in the files this program writes.
+    fields.reserve(static_cast<std::size_t>(text.size() / 9 + 2));
+    TableRows table;
     qsizetype position = 0;
     constexpr std::size_t kMaxNumbers = 2 * static_cast<std::size_t>(std::numeric_limits<int>::max() - 1);
-    while (numbers.size() < kMaxNumbers) {
+    while (fields.size() < kMaxNumbers) {
         double value = 0;
+        const qsizetype start = position;
         const NumberRead read = ReadNextNumber(text, position, value);
         if (read != NumberRead::Number) {
-            result.unreadable = read == NumberRead::Unreadable;
+            table.result.unreadable = read == NumberRead::Unreadable;
             break;
         }
-        numbers.push_back(value);
+        // The field without its separator (the end of the text may end it instead).
+        qsizetype length = position - start;
+        if (text[position - 1] == kTab || text[position - 1] == kCr)
+            --length;
+        fields.push_back(Field{start, length, value});
+        if (progress && fields.size() % kProgressEvery == 0
+            && !progress(0.5 * static_cast<double>(position) / static_cast<double>(text.size())))
+            return std::nullopt;
     }
+
+    // A text written by this program already has the fixed form: it is kept rather than
+    // formatted again, which is most of the time a large file takes.
+    const auto cell = [&text](const Field& field, int precision, int decimals) {
+        const QStringView view = QStringView(text).mid(field.at, field.length);
+        return NumberText::IsFixedText(view, precision, decimals) ? view.toString()
+                                                                  : NumberText::Fixed(field.value, precision, decimals);
+    };
 
     using R = MeasurementRecord;
-    QList<R::Row> rows = record.Rows();
-    const int oldCount = std::min<int>(record.PointCount(), static_cast<int>(rows.size()) - 1);
-    for (int r = 1; r <= oldCount; ++r)
-        rows[r] = R::Row{};
-    rows[0][R::ColValidation] = QStringLiteral("Calcul");
-
     // Each pH read adds its row; a pH whose volume is missing keeps its row, uncounted.
-    const auto phCount = static_cast<qsizetype>((numbers.size() + 1) / 2);
+    const auto phCount = static_cast<qsizetype>((fields.size() + 1) / 2);
     if (phCount > 0)
-        rows.resize(phCount + 1);
+        table.rows.resize(phCount + 1);
     for (qsizetype i = 0; i < phCount; ++i) {
         const auto at = static_cast<std::size_t>(2 * i);
-        R::Row& row = rows[i + 1];
-        row = R::Row{};
-        row[R::ColPH] = NumberText::Fixed(numbers[at], 4, 3);
-        if (at + 1 < numbers.size())
-            row[R::ColVolume] = NumberText::Fixed(numbers[at + 1], 6, 6);
+        R::Row& row = table.rows[i + 1];
+        row[R::ColPH] = cell(fields[at], 4, 3);
+        if (at + 1 < fields.size())
+            row[R::ColVolume] = cell(fields[at + 1], 6, 6);
+        if (progress && (i + 1) % kProgressEvery == 0
+            && !progress(0.5 + 0.5 * static_cast<double>(i) / static_cast<double>(phCount)))
+            return std::nullopt;
     }
-    result.pointCount = static_cast<int>(numbers.size() / 2);
-    record.ReplaceTable(std::move(rows), result.pointCount);
-    return result;
+    table.result.pointCount = static_cast<int>(fields.size() / 2);
+    return table;
+}
+
+FillResult ApplyRows(MeasurementRecord& record, TableRows table)
+{
+    using R = MeasurementRecord;
+    QList<R::Row>& rows = table.rows;
+    if (rows.isEmpty()) {
+        // Nothing read: the old points are emptied, the grid keeps its rows.
+        rows = record.Rows();
+        const int oldCount = std::min<int>(record.PointCount(), static_cast<int>(rows.size()) - 1);
+        for (int r = 1; r <= oldCount; ++r)
+            rows[r] = R::Row{};
+    } else {
+        // Every old row goes: the grid ends after the last pH read.
+        rows[0] = record.Rows().value(0);
+    }
+    rows[0][R::ColValidation] = QStringLiteral("Calcul");
+    record.ReplaceTable(std::move(rows), table.result.pointCount);
+    return table.result;
+}
+
+FillResult FillTableFromText(MeasurementRecord& record, const QString& text)
+{
+    return ApplyRows(record, *ReadRows(text));
 }
 
 QString UnreadableNumberMessage()

@@ -88,4 +88,22 @@ TEST(NumberTextTest, FixedThenParse_GivesTheRoundedValueBack)
     }
 }
 
+TEST(NumberTextTest, IsFixedText_IsTrueExactlyWhenFixedWritesTheTextAgain)
+{
+    // The oracle is Fixed itself: a reader may keep a text only if formatting its value again
+    // would give the same text.
+    const char* texts[] = {"7,123", "10,120", "10,124", "0,000", "-0,000", "-2,500", "07,123", "7,12",
+                           "7,1230", "0,000750", "0,012346", "12345,000", "1234,000", "7.123", "", ",123",
+                           "7,123 ", "+7,123", "1E3", "0,000001", "999,999"};
+    for (const auto& [precision, decimals] : {std::pair{4, 3}, std::pair{6, 6}}) {
+        for (const char* t : texts) {
+            const QString text = QString::fromLatin1(t);
+            double value = 0;
+            const bool same = NumberText::TryParse(text, value) && NumberText::Fixed(value, precision, decimals) == text;
+            EXPECT_EQ(NumberText::IsFixedText(text, precision, decimals), same)
+                << t << " fixed(" << precision << ", " << decimals << ")";
+        }
+    }
+}
+
 }  // namespace
