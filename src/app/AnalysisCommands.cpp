@@ -1,6 +1,5 @@
 #include "AnalysisCommands.h"
 
-#include "ChartDecimation.h"
 #include "ConvertError.h"
 #include "DataCommands.h"
 #include "ElectrodeCalibration.h"
@@ -103,6 +102,16 @@ void AnalysisCommands::ConnectRecord()
     connect(&record_, &MeasurementRecord::ChartRebuilt, this, &AnalysisCommands::OnRecordChanged);
     connect(&record_, &MeasurementRecord::ChartTitlesChanged, this, &AnalysisCommands::OnRecordChanged);
     connect(&record_, &MeasurementRecord::SampleAppended, this, &AnalysisCommands::ScheduleDerivative);
+    // The derivative shares the chart's X axis: a zoom or pan draws it again for the range.
+    connect(&chart_, &RecordChart::ViewChanged, this, &AnalysisCommands::OnViewChanged);
+}
+
+void AnalysisCommands::OnViewChanged()
+{
+    if (derivativeShown_ && derivative_ && !redraw_->isActive())
+        DrawDerivative();
+    if (equivalence_ && mark_ && chart_.chart()->series().contains(mark_.data()))
+        ShowMark(equivalence_->volumeMl);
 }
 
 QAction* AnalysisCommands::ParametrerMenuAction(QMenuBar* bar)
@@ -122,6 +131,13 @@ QMenu* AnalysisCommands::AttachMenu(QMenuBar* bar, QAction* after)
     derivee_->setCheckable(true);
     pointEquivalence_ = Item(menu_, QStringLiteral("&Point d'équivalence"), QStringLiteral("Pointdequivalence1"));
     copierResultats_ = Item(menu_, QStringLiteral("Copier les résultats"), QStringLiteral("Copierlesresultats1"));
+    menu_->addSeparator();
+    // The chart's own view: whole curve and crosshair.
+    vueComplete_ = Item(menu_, QStringLiteral("Vue &complète"), QStringLiteral("Vuecomplete1"));
+    reticule_ = Item(menu_, QStringLiteral("Réticu&le"), QStringLiteral("Reticule1"));
+    reticule_->setCheckable(true);
+    connect(vueComplete_, &QAction::triggered, &chart_, &RecordChart::ShowWholeCurve);
+    connect(reticule_, &QAction::toggled, &chart_, &RecordChart::SetCrosshair);
     menu_->addSeparator();
     enregistrerGraphique_
         = Item(menu_, QStringLiteral("Enregistrer le &graphique..."), QStringLiteral("Enregistrerlegraphique1"));
@@ -208,20 +224,27 @@ void AnalysisCommands::FlushDerivative()
     if (!derivativeShown_ || !derivative_)
         return;
     // During a run the rows have no volume yet: the derivative waits for the end of the run.
-    QList<QPointF> slopes;
+    slopes_.clear();
     if (!record_.TimeMode())
-        slopes = TitrationAnalysis::Derivative(TitrationAnalysis::CurvePoints(record_.VolumePoints()));
+        slopes_ = TitrationAnalysis::Derivative(TitrationAnalysis::CurvePoints(record_.VolumePoints()));
+    DrawDerivative();
+}
+
+void AnalysisCommands::DrawDerivative()
+{
+    // The right-hand axis fits the slopes within the visible volumes, so a zoom into the jump
+    // shows its peak whole; the whole curve shows them all.
+    const double left = chart_.BottomAxis()->min();
+    const double right = chart_.BottomAxis()->max();
     double low = 0.0;
     double high = 0.0;
-    for (const QPointF& s : slopes) {
+    for (const QPointF& s : slopes_) {
+        if (s.x() < left || s.x() > right)
+            continue;
         low = std::min(low, s.y());
         high = std::max(high, s.y());
     }
-    if (slopes.size() > RecordChart::kThinAbove) {
-        const int columns = std::max(100, static_cast<int>(chart_.chart()->plotArea().width()));
-        slopes = ChartDecimation::MinMaxPerColumn(slopes, columns);
-    }
-    derivative_->replace(slopes);
+    derivative_->replace(chart_.ThinnedForView(slopes_));
     if (high - low < 1e-9)
         high = low + 1.0;
     // A little room so that the peak does not run into the frame.

@@ -58,6 +58,8 @@ public:
     QAction* PointEquivalenceAction() const { return pointEquivalence_; }
     QAction* CopierResultatsAction() const { return copierResultats_; }
     QAction* EnregistrerGraphiqueAction() const { return enregistrerGraphique_; }
+    QAction* VueCompleteAction() const { return vueComplete_; }
+    QAction* ReticuleAction() const { return reticule_; }
 
     // The drawn derivative and its axis; null until the derivative was first shown.
     QLineSeries* DerivativeSeries() const;
@@ -90,6 +92,8 @@ private:
     void ConnectRecord();
     void OnRecordChanged();
     void ScheduleDerivative();
+    void OnViewChanged();
+    void DrawDerivative();
     void EnsureDerivativeSeries();
     void ShowMark(double volumeMl);
     void HideMark();
@@ -109,10 +113,13 @@ private:
     QAction* pointEquivalence_ = nullptr;
     QAction* copierResultats_ = nullptr;
     QAction* enregistrerGraphique_ = nullptr;
+    QAction* vueComplete_ = nullptr;
+    QAction* reticule_ = nullptr;
     // Owned by the chart once added to it; QPointer because the chart may go first.
     QPointer<QLineSeries> derivative_;
     QPointer<QValueAxis> rightAxis_;
     QPointer<QLineSeries> mark_;
     bool derivativeShown_ = false;
+    QList<QPointF> slopes_;  // the whole derivative; the series draws the visible part
     std::optional<TitrationAnalysis::Equivalence> equivalence_;
 };

@@ -2,17 +2,39 @@
 
 #include "ChartDecimation.h"
 #include "MeasurementRecord.h"
+#include "NumberText.h"
+#include "TFAcquisition.h"
+#include "VolumeReconstruction.h"
 
 #include <QChart>
+#include <QGraphicsLineItem>
 #include <QLineSeries>
 #include <QLocale>
+#include <QMouseEvent>
 #include <QScatterSeries>
 #include <QTimer>
 #include <QValueAxis>
+#include <QWheelEvent>
+
+#include <cmath>
 
 namespace {
 const QColor kRunColour(255, 0, 0);
 const QColor kVolumeColour(0, 255, 0);
+const QColor kCrosshairColour(90, 90, 90);
+constexpr double kWholeLowPH = 0.0;
+constexpr double kWholeHighPH = 14.0;
+// The designed window leaves the chart about 300 pixels: at these sizes "Volume v de réactif
+// versé, en millilitres" and the volume-mode title show whole.
+constexpr int kChartTitlePoints = 9;
+constexpr int kAxisTitlePoints = 8;
+
+QFont TitleFont(int points, bool bold)
+{
+    QFont font = TFAcquisition::DesignFont(points);
+    font.setBold(bold);
+    return font;
+}
 }  // namespace
 
 RecordChart::RecordChart(MeasurementRecord& record, QWidget* parent)
@@ -24,12 +46,18 @@ RecordChart::RecordChart(MeasurementRecord& record, QWidget* parent)
     , axisX_(new QValueAxis(chart_))
     , axisY_(new QValueAxis(chart_))
     , redraw_(new QTimer(this))
+    , crossX_(new QGraphicsLineItem(chart_))
+    , crossY_(new QGraphicsLineItem(chart_))
 {
     setObjectName(QStringLiteral("Chart1"));
     series_->setObjectName(QStringLiteral("Series1"));
     setChart(chart_);  // the view owns the chart from here on
     setRenderHint(QPainter::Antialiasing);
     setRubberBand(QChartView::RectangleRubberBand);
+    viewport()->setMouseTracking(true);
+    // Not a tab stop: the keyboard belongs to the measure and calibrate buttons. A click gives
+    // it the focus for Home, outside a run (see OnTitlesChanged).
+    setFocusPolicy(Qt::ClickFocus);
 
     chart_->setTitle(QStringLiteral(" "));
     chart_->legend()->hide();
@@ -40,6 +68,8 @@ RecordChart::RecordChart(MeasurementRecord& record, QWidget* parent)
     // Axis numbers with ',' like every other number of the program.
     chart_->setLocale(QLocale(QLocale::French, QLocale::France));
     chart_->setLocalizeNumbers(true);
+    chart_->setTitleFont(TitleFont(kChartTitlePoints, true));
+    const QFont axisFont = TitleFont(kAxisTitlePoints, false);
 
     series_->setPen(QPen(kRunColour, 1));
     marks_->setMarkerShape(QScatterSeries::MarkerShapeRectangle);
@@ -49,11 +79,15 @@ RecordChart::RecordChart(MeasurementRecord& record, QWidget* parent)
 
     chart_->addSeries(series_);
     chart_->addSeries(marks_);
-    axisY_->setRange(0, 14);
+    axisY_->setRange(kWholeLowPH, kWholeHighPH);
     axisY_->setTitleText(QStringLiteral("pH"));
     axisY_->setLabelFormat(QStringLiteral("%.0f"));
     axisY_->setTickCount(8);
     axisX_->setRange(0, 1);
+    for (QValueAxis* axis : {axisX_, axisY_}) {
+        axis->setTitleFont(axisFont);
+        axis->setLabelsFont(axisFont);
+    }
     chart_->addAxis(axisX_, Qt::AlignBottom);
     chart_->addAxis(axisY_, Qt::AlignLeft);
     for (QXYSeries* s : {static_cast<QXYSeries*>(series_), static_cast<QXYSeries*>(marks_)}) {
@@ -61,9 +95,20 @@ RecordChart::RecordChart(MeasurementRecord& record, QWidget* parent)
         s->attachAxis(axisY_);
     }
 
+    for (QGraphicsLineItem* line : {crossX_, crossY_}) {
+        line->setPen(QPen(kCrosshairColour, 1, Qt::DashLine));
+        line->setZValue(100);
+        line->hide();
+    }
+
     redraw_->setSingleShot(true);
     redraw_->setInterval(kRedrawIntervalMs);
     connect(redraw_, &QTimer::timeout, this, &RecordChart::FlushPending);
+    // A new plot width changes how many points a column holds.
+    connect(chart_, &QChart::plotAreaChanged, this, [this] {
+        if (!redraw_->isActive())
+            redraw_->start();
+    });
     connect(&record_, &MeasurementRecord::RecordReset, this, &RecordChart::OnRecordReset);
     connect(&record_, &MeasurementRecord::SampleAppended, this, &RecordChart::OnSampleAppended);
     connect(&record_, &MeasurementRecord::ChartTitlesChanged, this, &RecordChart::OnTitlesChanged);
@@ -84,13 +129,14 @@ void RecordChart::OnRecordReset()
 {
     pending_.clear();
     redraw_->stop();
+    zoomed_ = false;
     Show({}, kRunColour);
 }
 
 void RecordChart::OnSampleAppended(int, double pH)
 {
     // In time mode X is the ordinal of the point in the series, whatever the period.
-    pending_.append(QPointF(static_cast<double>(series_->count() + pending_.size()), pH));
+    pending_.append(QPointF(static_cast<double>(points_.size() + pending_.size()), pH));
     if (!redraw_->isActive())
         redraw_->start();
 }
@@ -98,12 +144,16 @@ void RecordChart::OnSampleAppended(int, double pH)
 void RecordChart::FlushPending()
 {
     redraw_->stop();
-    if (pending_.isEmpty())
+    if (pending_.isEmpty()) {
+        Redraw();
         return;
-    QList<QPointF> points = series_->points();
-    points.append(pending_);
+    }
+    points_.append(pending_);
     pending_.clear();
-    Show(points, kRunColour);
+    // Following the run, unless the user has zoomed in on something.
+    if (!zoomed_)
+        FitAxes();
+    Redraw();
 }
 
 void RecordChart::OnTitlesChanged(bool timeMode)
@@ -115,6 +165,9 @@ void RecordChart::OnTitlesChanged(bool timeMode)
         chart_->setTitle(QStringLiteral("pH, fonction du volume v de réactif versé"));
         axisX_->setTitleText(QStringLiteral("Volume v de réactif versé, en millilitres"));
     }
+    // During a run a click on the chart must not take the focus from the measure button,
+    // which Enter stops the run on.
+    setFocusPolicy(timeMode ? Qt::NoFocus : Qt::ClickFocus);
     chart_->update();
 }
 
@@ -122,33 +175,238 @@ void RecordChart::OnChartRebuilt(const QList<QPointF>& points)
 {
     pending_.clear();
     redraw_->stop();
-    const int columns = std::max(100, static_cast<int>(chart_->plotArea().width()));
-    Show(points.size() > kThinAbove ? ChartDecimation::MinMaxPerColumn(points, columns) : points, kVolumeColour);
+    zoomed_ = false;
+    Show(points, kVolumeColour);
 }
 
 void RecordChart::Show(const QList<QPointF>& points, const QColor& colour)
 {
-    // replace() assigns once; append() would rebuild the path for every point.
-    series_->replace(points);
-    marks_->replace(points);
+    points_ = points;
     marks_->setBorderColor(colour);
-    FitBottomAxis(points);
+    FitAxes();
+    Redraw();
 }
 
-void RecordChart::FitBottomAxis(const QList<QPointF>& points)
+void RecordChart::FitAxes()
 {
-    if (points.isEmpty()) {
-        axisX_->setRange(0, 1);
+    double low = 0.0;
+    double high = 1.0;
+    if (!points_.isEmpty()) {
+        // Sorted by X: the ends are the range.
+        low = points_.front().x();
+        high = std::max(points_.back().x(), low + 1e-9);
+        if (high - low < 1e-9)
+            high = low + 1;
+    }
+    axisX_->setRange(low, high);
+    if (!points_.isEmpty())
+        axisX_->applyNiceNumbers();
+    axisY_->setRange(kWholeLowPH, kWholeHighPH);
+}
+
+int RecordChart::Columns() const
+{
+    return std::max(100, static_cast<int>(chart_->plotArea().width()));
+}
+
+QList<QPointF> RecordChart::ThinnedForView(const QList<QPointF>& sortedByX) const
+{
+    return ChartDecimation::ForView(sortedByX, axisX_->min(), axisX_->max(), Columns()).points;
+}
+
+void RecordChart::Redraw()
+{
+    const ChartDecimation::View view = ChartDecimation::ForView(points_, axisX_->min(), axisX_->max(), Columns());
+    // replace() assigns once; append() would rebuild the path for every point.
+    series_->replace(view.points);
+    marks_->replace(view.marks ? view.points : QList<QPointF>());
+    emit ViewChanged();
+}
+
+ChartViewport RecordChart::Viewport() const
+{
+    // In the viewport's pixels, where mouse and wheel events are.
+    const QPointF origin = viewportTransform().map(chart_->mapToScene(QPointF()));
+    return {chart_->plotArea().translated(origin), {axisX_->min(), axisX_->max()}, {axisY_->min(), axisY_->max()}};
+}
+
+void RecordChart::SetView(const ChartViewport& view)
+{
+    zoomed_ = true;
+    axisX_->setRange(view.X().low, view.X().high);
+    axisY_->setRange(view.Y().low, view.Y().high);
+    Redraw();
+}
+
+void RecordChart::ZoomAround(QPointF pixel, double factor)
+{
+    const ChartViewport zoomed = Viewport().ZoomedAround(pixel, factor);
+    // Out as far as the whole curve or beyond: that is the whole curve, followed again.
+    if (factor > 1.0 && !points_.isEmpty()
+        && zoomed.X().Contains({points_.front().x(), points_.back().x()})
+        && zoomed.Y().Contains({kWholeLowPH, kWholeHighPH})) {
+        ShowWholeCurve();
         return;
     }
-    double low = points.front().x();
-    double high = low;
-    for (const QPointF& p : points) {
-        low = std::min(low, p.x());
-        high = std::max(high, p.x());
+    SetView(zoomed);
+}
+
+void RecordChart::PanBy(QPointF pixelDelta)
+{
+    SetView(Viewport().PannedBy(pixelDelta));
+}
+
+void RecordChart::ShowWholeCurve()
+{
+    zoomed_ = false;
+    FitAxes();
+    Redraw();
+}
+
+QString RecordChart::ReadoutAt(QPointF pixel) const
+{
+    const ChartViewport view = Viewport();
+    if (!view.Contains(pixel))
+        return {};
+    const bool timeMode = record_.TimeMode();
+    // In time mode X is the ordinal of the sample; the readout gives its time.
+    const double toShown = timeMode ? VolumeReconstruction::kSamplePeriodS : 1.0;
+    const auto text = [timeMode](const QString& x, const QString& pH) {
+        return (timeMode ? QStringLiteral("t = %1 s ; pH = %2") : QStringLiteral("V = %1 mL ; pH = %2")).arg(x, pH);
+    };
+    const qsizetype near = view.NearestPoint(points_, pixel, kPointRadiusPx);
+    if (near >= 0) {
+        const QPointF p = points_[near];
+        // As the cells hold them: pH to a thousandth, volumes to a microlitre.
+        const QString x = timeMode ? NumberText::General(p.x() * toShown) : NumberText::Fixed(p.x(), 15, 3);
+        return QStringLiteral("Point : ") + text(x, NumberText::Fixed(p.y(), 15, 3));
     }
-    if (high - low < 1e-9)
-        high = low + 1;
-    axisX_->setRange(low, high);
-    axisX_->applyNiceNumbers();
+    const QPointF at = view.ValueAt(pixel);
+    return text(NumberText::Fixed(at.x() * toShown, 15, ChartViewport::DecimalsFor(view.XPerPixel() * toShown)),
+                NumberText::Fixed(at.y(), 15, ChartViewport::DecimalsFor(view.YPerPixel())));
+}
+
+void RecordChart::SetCrosshair(bool shown)
+{
+    crosshair_ = shown;
+    if (!shown) {
+        crossX_->hide();
+        crossY_->hide();
+    }
+}
+
+QPointF RecordChart::ChartPoint(QPointF viewPixel) const
+{
+    return chart_->mapFromScene(viewportTransform().inverted().map(viewPixel));
+}
+
+void RecordChart::UpdatePointer(QPointF viewPixel)
+{
+    emit ReadoutChanged(ReadoutAt(viewPixel));
+    if (!crosshair_)
+        return;
+    const ChartViewport view = Viewport();
+    if (!view.Contains(viewPixel)) {
+        crossX_->hide();
+        crossY_->hide();
+        return;
+    }
+    // Through the record point the readout names, else through the pointer.
+    const qsizetype near = view.NearestPoint(points_, viewPixel, kPointRadiusPx);
+    const QPointF at = ChartPoint(near >= 0 ? view.PixelOf(points_[near]) : viewPixel);
+    const QRectF plot = chart_->plotArea();
+    crossX_->setLine(plot.left(), at.y(), plot.right(), at.y());
+    crossY_->setLine(at.x(), plot.top(), at.x(), plot.bottom());
+    crossX_->show();
+    crossY_->show();
+}
+
+void RecordChart::wheelEvent(QWheelEvent* event)
+{
+    const QPointF at = event->position();
+    if (!Viewport().Contains(at) || event->angleDelta().y() == 0) {
+        event->ignore();
+        return;
+    }
+    ZoomAround(at, std::pow(kWheelZoomFactor, event->angleDelta().y() / 120.0));
+    UpdatePointer(at);
+    event->accept();
+}
+
+void RecordChart::mousePressEvent(QMouseEvent* event)
+{
+    const bool pan = event->button() == Qt::MiddleButton
+        || (event->button() == Qt::LeftButton && (event->modifiers() & Qt::ControlModifier));
+    if (pan && Viewport().Contains(event->position())) {
+        panning_ = true;
+        panFrom_ = event->position();
+        setCursor(Qt::ClosedHandCursor);
+        event->accept();
+        return;
+    }
+    QChartView::mousePressEvent(event);
+}
+
+void RecordChart::mouseMoveEvent(QMouseEvent* event)
+{
+    if (panning_) {
+        PanBy(event->position() - panFrom_);
+        panFrom_ = event->position();
+        event->accept();
+    } else {
+        QChartView::mouseMoveEvent(event);
+    }
+    UpdatePointer(event->position());
+}
+
+void RecordChart::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (panning_) {
+        panning_ = false;
+        unsetCursor();
+        event->accept();
+        return;
+    }
+    // The rubber band (and its right-click zoom out) changes the axes inside the base class.
+    const ChartViewport before = Viewport();
+    QChartView::mouseReleaseEvent(event);
+    const ChartViewport after = Viewport();
+    if (before.X().low == after.X().low && before.X().high == after.X().high && before.Y().low == after.Y().low
+        && before.Y().high == after.Y().high)
+        return;
+    if (!points_.isEmpty() && after.X().Contains({points_.front().x(), points_.back().x()})
+        && after.Y().Contains({kWholeLowPH, kWholeHighPH})) {
+        ShowWholeCurve();
+        return;
+    }
+    zoomed_ = true;
+    Redraw();
+}
+
+void RecordChart::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton) {
+        ShowWholeCurve();
+        event->accept();
+        return;
+    }
+    QChartView::mouseDoubleClickEvent(event);
+}
+
+void RecordChart::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Home) {
+        ShowWholeCurve();
+        event->accept();
+        return;
+    }
+    QChartView::keyPressEvent(event);
+}
+
+void RecordChart::leaveEvent(QEvent* event)
+{
+    crossX_->hide();
+    crossY_->hide();
+    emit ReadoutChanged(QString());
+    QChartView::leaveEvent(event);
 }

@@ -13,6 +13,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStatusBar>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -183,6 +184,11 @@ QWidget* TFAcquisition::BuildRightPanel()
     column->setSpacing(2);
     Chart1 = new RecordChart(*record_);
     column->addWidget(Chart1, 1);
+    // A permanent widget: the readout never erases the status bar's messages.
+    LabelLecture = new QLabel;
+    LabelLecture->setObjectName(QStringLiteral("LabelLecture"));
+    statusBar()->addPermanentWidget(LabelLecture);
+    connect(Chart1, &RecordChart::ReadoutChanged, LabelLecture, &QLabel::setText);
     LabelInstruction = new QLabel;
     LabelInstruction->setObjectName(QStringLiteral("LabelInstruction"));
     LabelInstruction->setWordWrap(true);

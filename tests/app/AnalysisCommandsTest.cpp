@@ -126,8 +126,8 @@ TEST_F(AnalysisCommandsTest, MenuFollowsParametrer)
         if (!action->isSeparator())
             items << action->text();
     EXPECT_EQ(items, (QStringList{QStringLiteral("&Dérivée dpH/dV"), QStringLiteral("&Point d'équivalence"),
-                                  QStringLiteral("Copier les résultats"),
-                                  QStringLiteral("Enregistrer le &graphique...")}));
+                                  QStringLiteral("Copier les résultats"), QStringLiteral("Vue &complète"),
+                                  QStringLiteral("Réticu&le"), QStringLiteral("Enregistrer le &graphique...")}));
     EXPECT_TRUE(analysis->DeriveeAction()->isCheckable());
     EXPECT_FALSE(analysis->DeriveeAction()->isChecked());
 }
