@@ -42,14 +42,17 @@ double ProcessCpuSeconds()
     return seconds(usage.ru_utime) + seconds(usage.ru_stime);
 }
 
-// A titration curve of `points` points over 20 mL, its jump at 10 mL.
+// A titration curve of `points` points one microlitre apart (the resolution of the volume
+// cells, so that every point has a volume of its own), its jump in the middle.
 QString CurveText(int points)
 {
     QString text;
     text.reserve(static_cast<qsizetype>(points) * 18);
+    const double middleL = points * 0.5e-6;
+    const double widthL = points * 0.005e-6;
     for (int r = 0; r < points; ++r) {
-        const double volumeL = 0.020 * r / points;
-        const double pH = 3.0 + 8.0 / (1.0 + std::exp(-(volumeL - 0.010) / 0.0001));
+        const double volumeL = r * 1e-6;
+        const double pH = 3.0 + 8.0 / (1.0 + std::exp(-(volumeL - middleL) / widthL));
         text += NumberText::Fixed(pH, 4, 3);
         text += QLatin1Char('\t');
         text += NumberText::Fixed(volumeL, 6, 6);

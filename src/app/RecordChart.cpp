@@ -12,6 +12,8 @@
 #include <QLocale>
 #include <QMouseEvent>
 #include <QScatterSeries>
+#include <QShortcut>
+#include <QCursor>
 #include <QTimer>
 #include <QValueAxis>
 #include <QWheelEvent>
@@ -24,6 +26,7 @@ const QColor kVolumeColour(0, 255, 0);
 const QColor kCrosshairColour(90, 90, 90);
 constexpr double kWholeLowPH = 0.0;
 constexpr double kWholeHighPH = 14.0;
+const QString kWholeLabelFormat = QStringLiteral("%.0f");
 // The designed window leaves the chart about 300 pixels: at these sizes "Volume v de réactif
 // versé, en millilitres" and the volume-mode title show whole.
 constexpr int kChartTitlePoints = 9;
@@ -55,9 +58,15 @@ RecordChart::RecordChart(MeasurementRecord& record, QWidget* parent)
     setRenderHint(QPainter::Antialiasing);
     setRubberBand(QChartView::RectangleRubberBand);
     viewport()->setMouseTracking(true);
-    // Not a tab stop: the keyboard belongs to the measure and calibrate buttons. A click gives
-    // it the focus for Home, outside a run (see OnTitlesChanged).
-    setFocusPolicy(Qt::ClickFocus);
+    // The keyboard belongs to the measure and calibrate buttons (Enter starts and stops a run
+    // on the focused measure button): a click on the chart never takes the focus, and Home
+    // acts while the pointer is over the chart.
+    setFocusPolicy(Qt::NoFocus);
+    auto* home = new QShortcut(QKeySequence(Qt::Key_Home), this, nullptr, nullptr, Qt::WindowShortcut);
+    connect(home, &QShortcut::activated, this, [this] {
+        if (rect().contains(mapFromGlobal(QCursor::pos())))
+            ShowWholeCurve();
+    });
 
     chart_->setTitle(QStringLiteral(" "));
     chart_->legend()->hide();
@@ -81,7 +90,7 @@ RecordChart::RecordChart(MeasurementRecord& record, QWidget* parent)
     chart_->addSeries(marks_);
     axisY_->setRange(kWholeLowPH, kWholeHighPH);
     axisY_->setTitleText(QStringLiteral("pH"));
-    axisY_->setLabelFormat(QStringLiteral("%.0f"));
+    axisY_->setLabelFormat(kWholeLabelFormat);
     axisY_->setTickCount(8);
     axisX_->setRange(0, 1);
     for (QValueAxis* axis : {axisX_, axisY_}) {
@@ -165,9 +174,6 @@ void RecordChart::OnTitlesChanged(bool timeMode)
         chart_->setTitle(QStringLiteral("pH, fonction du volume v de réactif versé"));
         axisX_->setTitleText(QStringLiteral("Volume v de réactif versé, en millilitres"));
     }
-    // During a run a click on the chart must not take the focus from the measure button,
-    // which Enter stops the run on.
-    setFocusPolicy(timeMode ? Qt::NoFocus : Qt::ClickFocus);
     chart_->update();
 }
 
@@ -202,6 +208,7 @@ void RecordChart::FitAxes()
     if (!points_.isEmpty())
         axisX_->applyNiceNumbers();
     axisY_->setRange(kWholeLowPH, kWholeHighPH);
+    axisY_->setLabelFormat(kWholeLabelFormat);
 }
 
 int RecordChart::Columns() const
@@ -235,6 +242,8 @@ void RecordChart::SetView(const ChartViewport& view)
     zoomed_ = true;
     axisX_->setRange(view.X().low, view.X().high);
     axisY_->setRange(view.Y().low, view.Y().high);
+    // Whole pH units would label a zoom "6, 6, 7, 7": the axis then chooses its decimals.
+    axisY_->setLabelFormat(QString());
     Redraw();
 }
 
@@ -380,6 +389,7 @@ void RecordChart::mouseReleaseEvent(QMouseEvent* event)
         return;
     }
     zoomed_ = true;
+    axisY_->setLabelFormat(QString());
     Redraw();
 }
 
@@ -391,16 +401,6 @@ void RecordChart::mouseDoubleClickEvent(QMouseEvent* event)
         return;
     }
     QChartView::mouseDoubleClickEvent(event);
-}
-
-void RecordChart::keyPressEvent(QKeyEvent* event)
-{
-    if (event->key() == Qt::Key_Home) {
-        ShowWholeCurve();
-        event->accept();
-        return;
-    }
-    QChartView::keyPressEvent(event);
 }
 
 void RecordChart::leaveEvent(QEvent* event)

@@ -22,8 +22,8 @@ class MeasurementRecord;
 // only what the visible range needs: thinned to the lowest and highest point of each pixel
 // column when they are many, with marks only when they can be told apart, drawn again on every
 // zoom and pan. The wheel zooms around the pointer, the middle button (or Ctrl and the left
-// button) pans, the rubber band zooms to a rectangle; a double click, Home or ShowWholeCurve
-// return to the whole curve, which a run then follows again.
+// button) pans, the rubber band zooms to a rectangle; a double click, Home with the pointer on
+// the chart, or ShowWholeCurve return to the whole curve, which a run then follows again.
 class RecordChart : public QChartView {
     Q_OBJECT
 
@@ -78,7 +78,6 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
     void leaveEvent(QEvent* event) override;
 
 private:
