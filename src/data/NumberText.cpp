@@ -6,6 +6,7 @@
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <string>
 
 namespace {
@@ -111,6 +112,42 @@ QString Scientific(const Decimal& d, QChar separator)
     return out;
 }
 
+// The texts the program writes, "-12,345": at most 15 digits, which a double holds exactly,
+// divided once by an exact power of ten. One correctly rounded division gives the very double
+// that the general conversion gives, in a fraction of its time.
+bool ParsePlainDecimal(QStringView text, QChar separator, double& value)
+{
+    static constexpr double kPowers[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8,
+                                         1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    qsizetype i = 0;
+    const qsizetype n = text.size();
+    const bool negative = n > 0 && text[0] == QLatin1Char('-');
+    if (n > 0 && (negative || text[0] == QLatin1Char('+')))
+        ++i;
+    std::uint64_t mantissa = 0;
+    int digits = 0;
+    int decimals = -1;  // -1 until the separator
+    for (; i < n; ++i) {
+        const char16_t c = text[i].unicode();
+        if (c >= u'0' && c <= u'9') {
+            if (++digits > 15)
+                return false;
+            mantissa = mantissa * 10 + (c - u'0');
+            if (decimals >= 0)
+                ++decimals;
+        } else if (text[i] == separator && decimals < 0) {
+            decimals = 0;
+        } else {
+            return false;
+        }
+    }
+    if (digits == 0)
+        return false;
+    const double magnitude = static_cast<double>(mantissa) / kPowers[std::max(decimals, 0)];
+    value = negative ? -magnitude : magnitude;
+    return true;
+}
+
 }  // namespace
 
 namespace NumberText {
@@ -151,6 +188,8 @@ bool TryParse(QStringView text, double& value, QChar separator)
         ++i;
     while (n > i && text[n - 1].isSpace())
         --n;
+    if (ParsePlainDecimal(text.mid(i, n - i), separator, value))
+        return true;
     // The converted text is never longer than the field: a stack buffer for every number
     // this program writes, the heap only for absurd ones.
     std::array<char, 64> small{};
