@@ -27,6 +27,9 @@ const QColor kCrosshairColour(90, 90, 90);
 constexpr double kWholeLowPH = 0.0;
 constexpr double kWholeHighPH = 14.0;
 const QString kWholeLabelFormat = QStringLiteral("%.0f");
+constexpr int kWholeTicksPH = 8;
+// Labels such as "497,48" stay apart on the 220 pixels of the designed plot.
+constexpr int kZoomedTicksVolume = 5;
 // The designed window leaves the chart about 300 pixels: at these sizes "Volume v de réactif
 // versé, en millilitres" and the volume-mode title show whole.
 constexpr int kChartTitlePoints = 9;
@@ -70,12 +73,17 @@ RecordChart::RecordChart(MeasurementRecord& record, QWidget* parent)
 
     chart_->setTitle(QStringLiteral(" "));
     chart_->legend()->hide();
+    // About 300 pixels at the designed size: the plot takes what the default margins left.
+    chart_->setMargins(QMargins(2, 4, 8, 2));
     chart_->setBackgroundBrush(QColor(240, 240, 240));
     chart_->setPlotAreaBackgroundBrush(Qt::white);
     chart_->setPlotAreaBackgroundVisible(true);
     chart_->setAnimationOptions(QChart::GridAxisAnimations);
     // Axis numbers with ',' like every other number of the program.
-    chart_->setLocale(QLocale(QLocale::French, QLocale::France));
+    // No thousands separator, as in every number the program writes.
+    QLocale french(QLocale::French, QLocale::France);
+    french.setNumberOptions(QLocale::OmitGroupSeparator);
+    chart_->setLocale(french);
     chart_->setLocalizeNumbers(true);
     chart_->setTitleFont(TitleFont(kChartTitlePoints, true));
     const QFont axisFont = TitleFont(kAxisTitlePoints, false);
@@ -91,7 +99,7 @@ RecordChart::RecordChart(MeasurementRecord& record, QWidget* parent)
     axisY_->setRange(kWholeLowPH, kWholeHighPH);
     axisY_->setTitleText(QStringLiteral("pH"));
     axisY_->setLabelFormat(kWholeLabelFormat);
-    axisY_->setTickCount(8);
+    axisY_->setTickCount(kWholeTicksPH);
     axisX_->setRange(0, 1);
     for (QValueAxis* axis : {axisX_, axisY_}) {
         axis->setTitleFont(axisFont);
@@ -211,6 +219,16 @@ void RecordChart::FitAxes()
     axisY_->setLabelFormat(kWholeLabelFormat);
 }
 
+void RecordChart::ZoomedTicks()
+{
+    // Whole pH units would label a zoom "6, 6, 7, 7": the axes then choose their decimals
+    // from the tick spacing. (Ticks at round values would need dynamic ticks, which the
+    // chart's axis animation does not survive.)
+    axisX_->setTickCount(kZoomedTicksVolume);
+    axisX_->setLabelFormat(QString());
+    axisY_->setLabelFormat(QString());
+}
+
 int RecordChart::Columns() const
 {
     return std::max(100, static_cast<int>(chart_->plotArea().width()));
@@ -242,8 +260,7 @@ void RecordChart::SetView(const ChartViewport& view)
     zoomed_ = true;
     axisX_->setRange(view.X().low, view.X().high);
     axisY_->setRange(view.Y().low, view.Y().high);
-    // Whole pH units would label a zoom "6, 6, 7, 7": the axis then chooses its decimals.
-    axisY_->setLabelFormat(QString());
+    ZoomedTicks();
     Redraw();
 }
 
@@ -389,7 +406,7 @@ void RecordChart::mouseReleaseEvent(QMouseEvent* event)
         return;
     }
     zoomed_ = true;
-    axisY_->setLabelFormat(QString());
+    ZoomedTicks();
     Redraw();
 }
 

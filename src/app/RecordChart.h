@@ -87,6 +87,7 @@ private:
     void OnChartRebuilt(const QList<QPointF>& points);
     void Show(const QList<QPointF>& points, const QColor& colour);
     void FitAxes();
+    void ZoomedTicks();
     void SetView(const ChartViewport& view);
     void Redraw();
     int Columns() const;

@@ -84,3 +84,4 @@ int ChartViewport::DecimalsFor(double valuePerPixel)
         return 0;
     return std::clamp(static_cast<int>(std::ceil(-std::log10(valuePerPixel))), 0, 4);
 }
+
