@@ -180,6 +180,10 @@ void AnalysisCommands::EnsureDerivativeSeries()
     rightAxis_ = new QValueAxis(this);
     rightAxis_->setObjectName(QStringLiteral("AxeDerivee"));
     rightAxis_->setTitleText(QStringLiteral("dpH/dV, en pH par mL"));
+    // The chart's own axis fonts: a larger one would narrow the plot until the volume axis
+    // title no longer shows whole.
+    rightAxis_->setTitleFont(chart_.BottomAxis()->titleFont());
+    rightAxis_->setLabelsFont(chart_.BottomAxis()->labelsFont());
     rightAxis_->setTitleBrush(kDerivativeColour);
     rightAxis_->setLabelsColor(kDerivativeColour);
     rightAxis_->setLinePenColor(kDerivativeColour);

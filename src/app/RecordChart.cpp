@@ -30,10 +30,11 @@ const QString kWholeLabelFormat = QStringLiteral("%.0f");
 constexpr int kWholeTicksPH = 8;
 // Labels such as "497,48" stay apart on the 220 pixels of the designed plot.
 constexpr int kZoomedTicksVolume = 5;
-// The designed window leaves the chart about 300 pixels: at these sizes "Volume v de réactif
-// versé, en millilitres" and the volume-mode title show whole.
+// The designed window leaves the chart about 300 pixels and the plot under 200 once the
+// derivative has its axis: at these sizes "Volume v de réactif versé, en millilitres" and the
+// volume-mode title show whole.
 constexpr int kChartTitlePoints = 9;
-constexpr int kAxisTitlePoints = 8;
+constexpr int kAxisTitlePoints = 7;
 
 QFont TitleFont(int points, bool bold)
 {

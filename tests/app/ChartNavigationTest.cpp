@@ -8,6 +8,7 @@
 #include "TestWindow.h"
 
 #include <QAction>
+#include <QGraphicsTextItem>
 #include <QCursor>
 #include <QPushButton>
 #include <QChart>
@@ -25,6 +26,15 @@
 #include <cmath>
 
 namespace {
+
+// Titles are laid out as rich text, which the chart cuts with "..." beyond the room it has.
+qreal TitleWidth(const QFont& font, const QString& text)
+{
+    QGraphicsTextItem item;
+    item.setFont(font);
+    item.setHtml(text);
+    return item.boundingRect().width();
+}
 
 class ChartNavigationTest : public ::testing::Test {
 protected:
@@ -227,6 +237,11 @@ TEST_F(ChartNavigationTest, ManyPointsAreThinnedForEachViewAndTheDerivativeFollo
     ASSERT_NE(analysis, nullptr);
     analysis->DeriveeClick(true);
     const double wholePeak = analysis->RightAxis()->max();
+    // Its axis leaves the volume axis title room to show whole.
+    QTest::qWait(20);
+    const QValueAxis* bottom = chart->BottomAxis();
+    EXPECT_LE(TitleWidth(bottom->titleFont(), bottom->titleText()),
+              chart->chart()->plotArea().width());
 
     // Into the jump until the points in range can be told apart: every one is drawn, marked.
     const QPointF at = PixelOf({10.0, 7.0});
