@@ -7,6 +7,7 @@
 #include "ElectrodeCheck.h"
 #include "FileError.h"
 #include "MeasurementRecord.h"
+#include "ModelCommands.h"
 #include "RecordChart.h"
 #include "TFAcquisition.h"
 
@@ -61,6 +62,7 @@ AnalysisCommands::AnalysisCommands(TFAcquisition& window)
                        &window)
 {
     SetDataFolder([&window] { return window.Data().DataFolderPath(); });
+    model_->SetHeaderValues([&window] { return window.Data().Document().Values(); });
     AttachMenu(window.menuBar(), ParametrerMenuAction(window.menuBar()));
 }
 
@@ -70,6 +72,7 @@ AnalysisCommands::AnalysisCommands(MeasurementRecord& record, RecordChart& chart
     , record_(record)
     , chart_(chart)
     , status_(std::move(status))
+    , model_(new ModelCommands(record, chart, status_, this))
     , dataFolder_([] { return QDir::currentPath(); })
     , fileDialogRunner_(RunFileDialog)
     , redraw_(new QTimer(this))
@@ -121,12 +124,14 @@ QMenu* AnalysisCommands::AttachMenu(QMenuBar* bar, QAction* after)
     derivee_ = Item(menu_, QStringLiteral("&Dérivée dpH/dV"), QStringLiteral("Derivee1"));
     derivee_->setCheckable(true);
     pointEquivalence_ = Item(menu_, QStringLiteral("&Point d'équivalence"), QStringLiteral("Pointdequivalence1"));
+    modeliser_ = Item(menu_, QStringLiteral("&Modéliser..."), QStringLiteral("Modeliser1"));
     copierResultats_ = Item(menu_, QStringLiteral("Copier les résultats"), QStringLiteral("Copierlesresultats1"));
     menu_->addSeparator();
     enregistrerGraphique_
         = Item(menu_, QStringLiteral("Enregistrer le &graphique..."), QStringLiteral("Enregistrerlegraphique1"));
     connect(derivee_, &QAction::toggled, this, &AnalysisCommands::DeriveeClick);
     connect(pointEquivalence_, &QAction::triggered, this, &AnalysisCommands::PointEquivalenceClick);
+    connect(modeliser_, &QAction::triggered, model_, &ModelCommands::ModeliserClick);
     connect(copierResultats_, &QAction::triggered, this, &AnalysisCommands::CopierResultatsClick);
     connect(enregistrerGraphique_, &QAction::triggered, this, &AnalysisCommands::EnregistrerGraphiqueClick);
 
@@ -188,6 +193,7 @@ void AnalysisCommands::DeriveeClick(bool shown)
         chart->addSeries(derivative_);
         derivative_->attachAxis(chart_.BottomAxis());
         derivative_->attachAxis(rightAxis_);
+        ModelCommands::TidyLegend(chart);
         FlushDerivative();
         return;
     }
@@ -269,6 +275,7 @@ void AnalysisCommands::ShowMark(double volumeMl)
         chart->addSeries(mark_);
         mark_->attachAxis(chart_.BottomAxis());
         mark_->attachAxis(chart_.LeftAxis());
+        ModelCommands::TidyLegend(chart);
     }
     const double bottom = chart_.LeftAxis()->min();
     const double top = chart_.LeftAxis()->max();
@@ -289,11 +296,15 @@ void AnalysisCommands::HideMark()
 void AnalysisCommands::CopierResultatsClick()
 {
     const std::optional<TitrationAnalysis::Equivalence> result = ComputeEquivalence();
-    if (!result) {
+    QString text;
+    if (result)
+        text = TitrationAnalysis::ClipboardResults(*result);
+    else
         status_(TitrationAnalysis::NotFoundText());
-        return;
-    }
-    QGuiApplication::clipboard()->setText(TitrationAnalysis::ClipboardResults(*result));
+    // The model's lines come last, whatever other results come before them.
+    text += model_->ClipboardLines();
+    if (!text.isEmpty())
+        QGuiApplication::clipboard()->setText(text);
 }
 
 void AnalysisCommands::EnregistrerGraphiqueClick()

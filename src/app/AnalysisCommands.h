@@ -11,6 +11,7 @@
 
 class ElectrodeCalibration;
 class MeasurementRecord;
+class ModelCommands;
 class QAction;
 class QFileDialog;
 class QLineSeries;
@@ -23,7 +24,8 @@ class TFAcquisition;
 
 // The "A&nalyse" menu: the derivative dpH/dV drawn on Chart1 against its own right-hand axis,
 // the equivalence point (status bar, a vertical line on the chart, the clipboard) and the chart
-// saved as an image. Also shows the electrode check after a completed calibration. The
+// saved as an image, and the model beside the measurements (ModelCommands). Also shows the
+// electrode check after a completed calibration. The
 // computations are TitrationAnalysis's and ElectrodeCheck's; this class reads the record and
 // writes the chart and the status bar.
 class AnalysisCommands : public QObject {
@@ -56,6 +58,7 @@ public:
     QMenu* Menu() const { return menu_; }
     QAction* DeriveeAction() const { return derivee_; }
     QAction* PointEquivalenceAction() const { return pointEquivalence_; }
+    QAction* ModeliserAction() const { return modeliser_; }
     QAction* CopierResultatsAction() const { return copierResultats_; }
     QAction* EnregistrerGraphiqueAction() const { return enregistrerGraphique_; }
 
@@ -67,6 +70,9 @@ public:
     bool DerivativeShown() const { return derivativeShown_; }
     // Draws a pending derivative at once (it is otherwise at most one redraw interval away).
     void FlushDerivative();
+
+    // "&Modéliser...": the model dialog, its curve and the last fit.
+    ModelCommands& Model() const { return *model_; }
 
     // The last equivalence found by "&Point d'équivalence", until the record changes.
     const std::optional<TitrationAnalysis::Equivalence>& LastEquivalence() const { return equivalence_; }
@@ -81,7 +87,8 @@ public slots:
     void DeriveeClick(bool shown);
     // "&Point d'équivalence".
     void PointEquivalenceClick();
-    // "Copier les résultats": the equivalence of the current points, as plain text.
+    // "Copier les résultats": the equivalence of the current points, as plain text, and the
+    // last fit of a model, when one stands, as the last lines.
     void CopierResultatsClick();
     // "Enregistrer le &graphique...": PNG or SVG, after the name filter or the typed extension.
     void EnregistrerGraphiqueClick();
@@ -101,12 +108,14 @@ private:
     MeasurementRecord& record_;
     RecordChart& chart_;
     StatusSetter status_;
+    ModelCommands* model_;
     FolderProvider dataFolder_;
     FileDialogRunner fileDialogRunner_;
     QTimer* redraw_;
     QMenu* menu_ = nullptr;
     QAction* derivee_ = nullptr;
     QAction* pointEquivalence_ = nullptr;
+    QAction* modeliser_ = nullptr;
     QAction* copierResultats_ = nullptr;
     QAction* enregistrerGraphique_ = nullptr;
     // Owned by the chart once added to it; QPointer because the chart may go first.

@@ -126,7 +126,7 @@ TEST_F(AnalysisCommandsTest, MenuFollowsParametrer)
         if (!action->isSeparator())
             items << action->text();
     EXPECT_EQ(items, (QStringList{QStringLiteral("&Dérivée dpH/dV"), QStringLiteral("&Point d'équivalence"),
-                                  QStringLiteral("Copier les résultats"),
+                                  QStringLiteral("&Modéliser..."), QStringLiteral("Copier les résultats"),
                                   QStringLiteral("Enregistrer le &graphique...")}));
     EXPECT_TRUE(analysis->DeriveeAction()->isCheckable());
     EXPECT_FALSE(analysis->DeriveeAction()->isChecked());
