@@ -46,6 +46,7 @@ ModelDialog& ModelCommands::Dialog()
 {
     if (!dialog_) {
         dialog_ = new ModelDialog(chart_.window());
+        dialog_->KeepInView(&chart_);
         connect(dialog_, &ModelDialog::TracerClicked, this, &ModelCommands::TracerClick);
         connect(dialog_, &ModelDialog::AjusterClicked, this, &ModelCommands::AjusterClick);
     }
@@ -183,7 +184,8 @@ void ModelCommands::Draw(const TitrationFit::Model& model, const QList<QPointF>&
         series_->setObjectName(QStringLiteral("SerieModele"));
         series_->setPen(QPen(kModelColour, 2, Qt::DashLine));
     }
-    series_->setName(QStringLiteral("Modèle : ") + TitrationFit::Description(model));
+    // The species alone: the legend has the chart's width to itself.
+    series_->setName(QStringLiteral("Modèle : ") + TitrationFit::SpeciesName(model.titration.species));
     series_->replace(TitrationFit::Curve(model, from, to));
     if (!ModelShown()) {
         // The chart takes the series; removing it hands it back.

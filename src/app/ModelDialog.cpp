@@ -6,7 +6,6 @@
 #include <QComboBox>
 #include <QFormLayout>
 #include <QGroupBox>
-#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -249,13 +248,12 @@ void ModelDialog::ShowResult(const QString& text, bool refused)
 void ModelDialog::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
-    // Over the lower left of the main window, the table's side, so that the chart stays in view.
-    const QWidget* owner = parentWidget() ? parentWidget()->window() : nullptr;
-    if (!owner)
+    if (!keptInView_)
         return;
     const QRect frame = frameGeometry();
-    QPoint at(owner->frameGeometry().left() + 8, owner->frameGeometry().bottom() - frame.height() - 8);
-    if (const QScreen* screen = owner->screen()) {
+    const QPoint bottomLeft = keptInView_->mapToGlobal(QPoint(0, keptInView_->height()));
+    QPoint at(bottomLeft.x() - frame.width(), bottomLeft.y() - frame.height());
+    if (const QScreen* screen = keptInView_->screen()) {
         const QRect room = screen->availableGeometry();
         at.setX(std::clamp(at.x(), room.left(), std::max(room.left(), room.right() - frame.width())));
         at.setY(std::clamp(at.y(), room.top(), std::max(room.top(), room.bottom() - frame.height())));

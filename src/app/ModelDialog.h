@@ -4,6 +4,7 @@
 #include "TitrationFit.h"
 
 #include <QDialog>
+#include <QPointer>
 
 #include <optional>
 
@@ -48,6 +49,9 @@ public:
     void ShowModel(const TitrationFit::Model& model);
     // The outcome line; a refusal in dark red.
     void ShowResult(const QString& text, bool refused = false);
+    // Shown beside `widget`, to its left and level with its bottom, as far as the screen allows,
+    // so that what is drawn there stays in view.
+    void KeepInView(QWidget* widget) { keptInView_ = widget; }
 
 signals:
     void TracerClicked();
@@ -73,4 +77,5 @@ private:
     QPushButton* tracer_;
     QPushButton* ajuster_;
     QLabel* result_;
+    QPointer<QWidget> keptInView_;
 };

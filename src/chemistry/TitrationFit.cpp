@@ -367,26 +367,28 @@ Outcome Fit(const Model& start, const Adjusted& adjusted, const QList<QPointF>& 
     return outcome;
 }
 
+QString SpeciesName(Species species)
+{
+    switch (species) {
+    case Species::StrongAcid:
+        return QStringLiteral("acide fort");
+    case Species::WeakAcid:
+        return QStringLiteral("acide faible");
+    case Species::StrongBase:
+        return QStringLiteral("base forte");
+    case Species::WeakBase:
+        break;
+    }
+    return QStringLiteral("base faible");
+}
+
 QString Description(const Model& model)
 {
     const Titration& t = model.titration;
-    QString species;
-    switch (t.species) {
-    case Species::StrongAcid:
-        species = QStringLiteral("acide fort titré");
-        break;
-    case Species::WeakAcid:
-        species = QStringLiteral("acide faible titré");
-        break;
-    case Species::StrongBase:
-        species = QStringLiteral("base forte titrée");
-        break;
-    case Species::WeakBase:
-        species = QStringLiteral("base faible titrée");
-        break;
-    }
-    return species + (t.reagent == Reagent::StrongBase ? QStringLiteral(" par une base forte")
-                                                       : QStringLiteral(" par un acide fort"));
+    // "titré" agrees with acide, "titrée" with base.
+    return SpeciesName(t.species) + (IsAcid(t.species) ? QStringLiteral(" titré") : QStringLiteral(" titrée"))
+           + (t.reagent == Reagent::StrongBase ? QStringLiteral(" par une base forte")
+                                               : QStringLiteral(" par un acide fort"));
 }
 
 QString ResultText(const Result& result)

@@ -68,6 +68,8 @@ inline constexpr double kMaximumResidualSdPH = 1.0;
 // the next ones only when it does not converge.
 Outcome Fit(const Model& start, const Adjusted& adjusted, const QList<QPointF>& points);
 
+// "acide faible".
+QString SpeciesName(TitrationChemistry::Species species);
 // "acide faible titré par une base forte".
 QString Description(const Model& model);
 // "Modèle : Ca = (1,002 ± 0,004)E-2 mol/L ; pKa = 4,77 ± 0,02 ; écart-type 0,03 pH ;

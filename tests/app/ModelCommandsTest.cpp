@@ -142,7 +142,7 @@ TEST_F(ModelCommandsTest, FitsTheWeakAcidAndDrawsItOverTheRecord)
     EXPECT_EQ(chart->axes(Qt::Vertical, series), QList<QAbstractAxis*>{window->Chart1->LeftAxis()});
     // The legend shows once the chart has laid it out.
     analysis->DeriveeAction()->setChecked(true);
-    const QStringList named = {QStringLiteral("Modèle : acide faible titré par une base forte")};
+    const QStringList named = {QStringLiteral("Modèle : acide faible")};
     EXPECT_TRUE(QTest::qWaitFor([&] { return LegendNames() == named; }, 2000)) << LegendNames().join(QLatin1Char('|')).toStdString();
 
     // The model's lines come after the equivalence's.
