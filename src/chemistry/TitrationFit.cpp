@@ -92,6 +92,8 @@ struct Scientific {
 Scientific ScientificFor(const Estimate& e)
 {
     Scientific s;
+    if (!(e.value > 0.0) || !std::isfinite(e.value))
+        return s;
     s.exponent = static_cast<int>(std::floor(std::log10(e.value)));
     double scale = std::pow(10.0, s.exponent);
     s.decimals = DecimalsFor(e.uncertainty / scale, 1, 5);
