@@ -9,6 +9,7 @@
 #include "MeasurementRecord.h"
 #include "RecordChart.h"
 #include "TFAcquisition.h"
+#include "TitrationConcentration.h"
 
 #include <QAction>
 #include <QChart>
@@ -61,6 +62,7 @@ AnalysisCommands::AnalysisCommands(TFAcquisition& window)
                        &window)
 {
     SetDataFolder([&window] { return window.Data().DataFolderPath(); });
+    SetQuantities([&window] { return window.Data().Document().Values(); });
     AttachMenu(window.menuBar(), ParametrerMenuAction(window.menuBar()));
 }
 
@@ -247,10 +249,20 @@ std::optional<TitrationAnalysis::Equivalence> AnalysisCommands::ComputeEquivalen
     return TitrationAnalysis::FindEquivalence(ReadPoints());
 }
 
+std::optional<double> AnalysisCommands::ConcentrationFor(const TitrationAnalysis::Equivalence& found) const
+{
+    if (!quantities_)
+        return std::nullopt;
+    return TitrationConcentration::BeakerConcentration(found.volumeMl, quantities_());
+}
+
 void AnalysisCommands::PointEquivalenceClick()
 {
     equivalence_ = ComputeEquivalence();
-    status_(TitrationAnalysis::ResultText(equivalence_));
+    QString text = TitrationAnalysis::ResultText(equivalence_);
+    if (equivalence_)
+        text += TitrationConcentration::StatusSuffix(ConcentrationFor(*equivalence_));
+    status_(text);
     if (equivalence_)
         ShowMark(equivalence_->volumeMl);
     else
@@ -293,7 +305,11 @@ void AnalysisCommands::CopierResultatsClick()
         status_(TitrationAnalysis::NotFoundText());
         return;
     }
-    QGuiApplication::clipboard()->setText(TitrationAnalysis::ClipboardResults(*result));
+    // Equivalence lines first, then the concentration.
+    QString text = TitrationAnalysis::ClipboardResults(*result);
+    if (const std::optional<double> ca = ConcentrationFor(*result))
+        text += TitrationConcentration::ClipboardLine(*ca);
+    QGuiApplication::clipboard()->setText(text);
 }
 
 void AnalysisCommands::EnregistrerGraphiqueClick()
