@@ -20,6 +20,7 @@
 #include "MeasurementRun.h"
 #include "RecordChart.h"
 #include "RecordTableModel.h"
+#include "ReportCommands.h"
 #include "TTorviC.h"
 #include "WindowSettings.h"
 
@@ -115,6 +116,8 @@ TFAcquisition::TFAcquisition(Clock& clock, BoardSetup board, const MessageEndpoi
     auto* analysis = new AnalysisCommands(*this);
     connect(Button1, &QPushButton::clicked, analysis,
             [this, analysis] { analysis->ShowElectrodeCheck(*electrode_, StatusText()); });
+    // Print, PDF, CSV and the chart on the clipboard, on the Fichier and Edition items.
+    new ReportCommands(*this);
     // One application-wide filter: it previews typed characters and sees the buttons' keys
     // and focus changes.
     qApp->installEventFilter(this);
