@@ -10,7 +10,6 @@
 #include "TFDgCommentaire.h"
 
 #include <QClipboard>
-#include <QFile>
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QImage>
@@ -26,6 +25,7 @@
 #include <QTemporaryDir>
 
 #include <cmath>
+#include <functional>
 
 namespace {
 
@@ -158,9 +158,11 @@ TEST_F(ReportCommandsTest, UnwritablePathLeavesNoFile)
 {
     FillRecord(10);
     chosenPath = folder.filePath(QStringLiteral("absent/rapport"));
-    for (auto exportTo : {&ReportCommands::ExporterenPDF1Click, &ReportCommands::Exporterletableau1Click}) {
+    const std::function<void()> exports[] = {[this] { report->ExporterenPDF1Click(); },
+                                             [this] { report->Exporterletableau1Click(); }};
+    for (const std::function<void()>& exportTo : exports) {
         try {
-            (report->*exportTo)();
+            exportTo();
             ADD_FAILURE() << "an unwritable path was reported as written";
         } catch (const FileError& error) {
             EXPECT_TRUE(error.Text().startsWith(QStringLiteral("Impossible d'enregistrer le fichier"))) << error.what();
