@@ -10,6 +10,7 @@
 #include "ModelCommands.h"
 #include "RecordChart.h"
 #include "TFAcquisition.h"
+#include "TitrationConcentration.h"
 
 #include <QAction>
 #include <QChart>
@@ -63,6 +64,7 @@ AnalysisCommands::AnalysisCommands(TFAcquisition& window)
 {
     SetDataFolder([&window] { return window.Data().DataFolderPath(); });
     model_->SetHeaderValues([&window] { return window.Data().Document().Values(); });
+    SetQuantities([&window] { return window.Data().Document().Values(); });
     AttachMenu(window.menuBar(), ParametrerMenuAction(window.menuBar()));
 }
 
@@ -253,10 +255,20 @@ std::optional<TitrationAnalysis::Equivalence> AnalysisCommands::ComputeEquivalen
     return TitrationAnalysis::FindEquivalence(ReadPoints());
 }
 
+std::optional<double> AnalysisCommands::ConcentrationFor(const TitrationAnalysis::Equivalence& found) const
+{
+    if (!quantities_)
+        return std::nullopt;
+    return TitrationConcentration::BeakerConcentration(found.volumeMl, quantities_());
+}
+
 void AnalysisCommands::PointEquivalenceClick()
 {
     equivalence_ = ComputeEquivalence();
-    status_(TitrationAnalysis::ResultText(equivalence_));
+    QString text = TitrationAnalysis::ResultText(equivalence_);
+    if (equivalence_)
+        text += TitrationConcentration::StatusSuffix(ConcentrationFor(*equivalence_));
+    status_(text);
     if (equivalence_)
         ShowMark(equivalence_->volumeMl);
     else
@@ -297,10 +309,14 @@ void AnalysisCommands::CopierResultatsClick()
 {
     const std::optional<TitrationAnalysis::Equivalence> result = ComputeEquivalence();
     QString text;
-    if (result)
+    if (result) {
+        // Equivalence lines first, then the concentration.
         text = TitrationAnalysis::ClipboardResults(*result);
-    else
+        if (const std::optional<double> ca = ConcentrationFor(*result))
+            text += TitrationConcentration::ClipboardLine(*ca);
+    } else {
         status_(TitrationAnalysis::NotFoundText());
+    }
     // The model's lines come last, whatever other results come before them.
     text += model_->ClipboardLines();
     if (!text.isEmpty())

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "HeaderValues.h"
 #include "TitrationAnalysis.h"
 
 #include <QObject>
@@ -34,6 +35,8 @@ class AnalysisCommands : public QObject {
 public:
     using StatusSetter = std::function<void(const QString&)>;
     using FolderProvider = std::function<QString()>;
+    // The comment dialog's quantities as they stand.
+    using QuantitiesProvider = std::function<HeaderValues()>;
     // Shows a configured file dialog and returns the chosen path, empty when cancelled.
     using FileDialogRunner = std::function<QString(QFileDialog&)>;
 
@@ -54,6 +57,8 @@ public:
 
     void SetDataFolder(FolderProvider folder) { dataFolder_ = std::move(folder); }
     void SetFileDialogRunner(FileDialogRunner runner) { fileDialogRunner_ = std::move(runner); }
+    // Where Cb and Va come from; without it no concentration is given.
+    void SetQuantities(QuantitiesProvider quantities) { quantities_ = std::move(quantities); }
 
     QMenu* Menu() const { return menu_; }
     QAction* DeriveeAction() const { return derivee_; }
@@ -87,8 +92,8 @@ public slots:
     void DeriveeClick(bool shown);
     // "&Point d'équivalence".
     void PointEquivalenceClick();
-    // "Copier les résultats": the equivalence of the current points, as plain text, and the
-    // last fit of a model, when one stands, as the last lines.
+    // "Copier les résultats": the equivalence of the current points, then the concentration
+    // when Cb and Va are known, and the last fit of a model, when one stands, as the last lines.
     void CopierResultatsClick();
     // "Enregistrer le &graphique...": PNG or SVG, after the name filter or the typed extension.
     void EnregistrerGraphiqueClick();
@@ -103,6 +108,7 @@ private:
     // The record's points in volume mode; throws ConvertError at an unreadable cell.
     QList<QPointF> ReadPoints() const;
     std::optional<TitrationAnalysis::Equivalence> ComputeEquivalence() const;
+    std::optional<double> ConcentrationFor(const TitrationAnalysis::Equivalence& found) const;
     void WriteImage(const QString& path, bool svg);
 
     MeasurementRecord& record_;
@@ -111,6 +117,7 @@ private:
     ModelCommands* model_;
     FolderProvider dataFolder_;
     FileDialogRunner fileDialogRunner_;
+    QuantitiesProvider quantities_;
     QTimer* redraw_;
     QMenu* menu_ = nullptr;
     QAction* derivee_ = nullptr;

@@ -7,6 +7,8 @@
 #include "ModelDialog.h"
 #include "NumberText.h"
 #include "RecordChart.h"
+#include "ReportCommands.h"
+#include "TitrationFit.h"
 #include "RunFixture.h"
 
 #include <QChart>
@@ -153,6 +155,12 @@ TEST_F(ModelCommandsTest, FitsTheWeakAcidAndDrawsItOverTheRecord)
     EXPECT_EQ(lines[3], QStringLiteral("Modèle\tacide faible titré par une base forte"));
     EXPECT_TRUE(lines[9].startsWith(QStringLiteral("Volume à l'équivalence du modèle en mL\t")));
     EXPECT_EQ(lines.mid(3).join(QLatin1Char('\r')) + QLatin1Char('\r'), model->ClipboardLines());
+
+    // The lab report prints the fitted model after the equivalence results.
+    const QStringList printed = window->findChild<ReportCommands*>()->Content().results;
+    ASSERT_GE(printed.size(), 5);
+    EXPECT_TRUE(printed.front().startsWith(QStringLiteral("Volume à l'équivalence : Ve = ")));
+    EXPECT_EQ(printed.back(), TitrationFit::ResultText(*model->LastFit()));
 }
 
 TEST_F(ModelCommandsTest, RefusalsLeaveTheModelAndARecordChangeTakesItAway)
