@@ -6,8 +6,10 @@
 #include "ElectrodeCheck.h"
 #include "FileError.h"
 #include "MeasurementRecord.h"
+#include "ModelCommands.h"
 #include "RecordChart.h"
 #include "TFAcquisition.h"
+#include "TitrationConcentration.h"
 
 #include <QAction>
 #include <QChart>
@@ -60,6 +62,8 @@ AnalysisCommands::AnalysisCommands(TFAcquisition& window)
                        &window)
 {
     SetDataFolder([&window] { return window.Data().DataFolderPath(); });
+    model_->SetHeaderValues([&window] { return window.Data().Document().Values(); });
+    SetQuantities([&window] { return window.Data().Document().Values(); });
     AttachMenu(window.menuBar(), ParametrerMenuAction(window.menuBar()));
 }
 
@@ -69,6 +73,7 @@ AnalysisCommands::AnalysisCommands(MeasurementRecord& record, RecordChart& chart
     , record_(record)
     , chart_(chart)
     , status_(std::move(status))
+    , model_(new ModelCommands(record, chart, status_, this))
     , dataFolder_([] { return QDir::currentPath(); })
     , fileDialogRunner_(RunFileDialog)
     , redraw_(new QTimer(this))
@@ -130,6 +135,7 @@ QMenu* AnalysisCommands::AttachMenu(QMenuBar* bar, QAction* after)
     derivee_ = Item(menu_, QStringLiteral("&Dérivée dpH/dV"), QStringLiteral("Derivee1"));
     derivee_->setCheckable(true);
     pointEquivalence_ = Item(menu_, QStringLiteral("&Point d'équivalence"), QStringLiteral("Pointdequivalence1"));
+    modeliser_ = Item(menu_, QStringLiteral("&Modéliser..."), QStringLiteral("Modeliser1"));
     copierResultats_ = Item(menu_, QStringLiteral("Copier les résultats"), QStringLiteral("Copierlesresultats1"));
     menu_->addSeparator();
     // The chart's own view: whole curve and crosshair.
@@ -143,6 +149,7 @@ QMenu* AnalysisCommands::AttachMenu(QMenuBar* bar, QAction* after)
         = Item(menu_, QStringLiteral("Enregistrer le &graphique..."), QStringLiteral("Enregistrerlegraphique1"));
     connect(derivee_, &QAction::toggled, this, &AnalysisCommands::DeriveeClick);
     connect(pointEquivalence_, &QAction::triggered, this, &AnalysisCommands::PointEquivalenceClick);
+    connect(modeliser_, &QAction::triggered, model_, &ModelCommands::ModeliserClick);
     connect(copierResultats_, &QAction::triggered, this, &AnalysisCommands::CopierResultatsClick);
     connect(enregistrerGraphique_, &QAction::triggered, this, &AnalysisCommands::EnregistrerGraphiqueClick);
 
@@ -208,6 +215,7 @@ void AnalysisCommands::DeriveeClick(bool shown)
         chart->addSeries(derivative_);
         derivative_->attachAxis(chart_.BottomAxis());
         derivative_->attachAxis(rightAxis_);
+        ModelCommands::TidyLegend(chart);
         FlushDerivative();
         return;
     }
@@ -274,10 +282,20 @@ std::optional<TitrationAnalysis::Equivalence> AnalysisCommands::ComputeEquivalen
     return TitrationAnalysis::FindEquivalence(ReadPoints());
 }
 
+std::optional<double> AnalysisCommands::ConcentrationFor(const TitrationAnalysis::Equivalence& found) const
+{
+    if (!quantities_)
+        return std::nullopt;
+    return TitrationConcentration::BeakerConcentration(found.volumeMl, quantities_());
+}
+
 void AnalysisCommands::PointEquivalenceClick()
 {
     equivalence_ = ComputeEquivalence();
-    status_(TitrationAnalysis::ResultText(equivalence_));
+    QString text = TitrationAnalysis::ResultText(equivalence_);
+    if (equivalence_)
+        text += TitrationConcentration::StatusSuffix(ConcentrationFor(*equivalence_));
+    status_(text);
     if (equivalence_)
         ShowMark(equivalence_->volumeMl);
     else
@@ -296,6 +314,7 @@ void AnalysisCommands::ShowMark(double volumeMl)
         chart->addSeries(mark_);
         mark_->attachAxis(chart_.BottomAxis());
         mark_->attachAxis(chart_.LeftAxis());
+        ModelCommands::TidyLegend(chart);
     }
     const double bottom = chart_.LeftAxis()->min();
     const double top = chart_.LeftAxis()->max();
@@ -316,11 +335,19 @@ void AnalysisCommands::HideMark()
 void AnalysisCommands::CopierResultatsClick()
 {
     const std::optional<TitrationAnalysis::Equivalence> result = ComputeEquivalence();
-    if (!result) {
+    QString text;
+    if (result) {
+        // Equivalence lines first, then the concentration.
+        text = TitrationAnalysis::ClipboardResults(*result);
+        if (const std::optional<double> ca = ConcentrationFor(*result))
+            text += TitrationConcentration::ClipboardLine(*ca);
+    } else {
         status_(TitrationAnalysis::NotFoundText());
-        return;
     }
-    QGuiApplication::clipboard()->setText(TitrationAnalysis::ClipboardResults(*result));
+    // The model's lines come last, whatever other results come before them.
+    text += model_->ClipboardLines();
+    if (!text.isEmpty())
+        QGuiApplication::clipboard()->setText(text);
 }
 
 void AnalysisCommands::EnregistrerGraphiqueClick()

@@ -260,6 +260,7 @@ void DataCommands::Ajouteruncommentaire1Click()
     modalRunner_(*commentDialog_);
     // However the dialog was closed, its fields are the values from now on.
     document_.Values() = commentDialog_->FieldValues();
+    document_.Values().quantitiesConfirmed = true;
     if (edit7_)
         edit7_->setText(document_.Values().currentComment);
 }
