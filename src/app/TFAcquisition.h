@@ -112,6 +112,7 @@ public:
     QTimer* Timer1 = nullptr;
     QTimer* Timer2 = nullptr;
     QLabel* LabelInstruction = nullptr;  // the calibration's instruction to the operator
+    QLabel* LabelLecture = nullptr;      // the chart's readout, at the right of the status bar
     TTorviC* P = nullptr;                // the board driver component
 
 protected:
