@@ -1,14 +1,15 @@
 #include "AnalysisCommands.h"
 
-#include "ChartDecimation.h"
 #include "ConvertError.h"
 #include "DataCommands.h"
 #include "ElectrodeCalibration.h"
 #include "ElectrodeCheck.h"
 #include "FileError.h"
 #include "MeasurementRecord.h"
+#include "ModelCommands.h"
 #include "RecordChart.h"
 #include "TFAcquisition.h"
+#include "TitrationConcentration.h"
 
 #include <QAction>
 #include <QChart>
@@ -61,6 +62,8 @@ AnalysisCommands::AnalysisCommands(TFAcquisition& window)
                        &window)
 {
     SetDataFolder([&window] { return window.Data().DataFolderPath(); });
+    model_->SetHeaderValues([&window] { return window.Data().Document().Values(); });
+    SetQuantities([&window] { return window.Data().Document().Values(); });
     AttachMenu(window.menuBar(), ParametrerMenuAction(window.menuBar()));
 }
 
@@ -70,6 +73,7 @@ AnalysisCommands::AnalysisCommands(MeasurementRecord& record, RecordChart& chart
     , record_(record)
     , chart_(chart)
     , status_(std::move(status))
+    , model_(new ModelCommands(record, chart, status_, this))
     , dataFolder_([] { return QDir::currentPath(); })
     , fileDialogRunner_(RunFileDialog)
     , redraw_(new QTimer(this))
@@ -103,6 +107,16 @@ void AnalysisCommands::ConnectRecord()
     connect(&record_, &MeasurementRecord::ChartRebuilt, this, &AnalysisCommands::OnRecordChanged);
     connect(&record_, &MeasurementRecord::ChartTitlesChanged, this, &AnalysisCommands::OnRecordChanged);
     connect(&record_, &MeasurementRecord::SampleAppended, this, &AnalysisCommands::ScheduleDerivative);
+    // The derivative shares the chart's X axis: a zoom or pan draws it again for the range.
+    connect(&chart_, &RecordChart::ViewChanged, this, &AnalysisCommands::OnViewChanged);
+}
+
+void AnalysisCommands::OnViewChanged()
+{
+    if (derivativeShown_ && derivative_ && !redraw_->isActive())
+        DrawDerivative();
+    if (equivalence_ && mark_ && chart_.chart()->series().contains(mark_.data()))
+        ShowMark(equivalence_->volumeMl);
 }
 
 QAction* AnalysisCommands::ParametrerMenuAction(QMenuBar* bar)
@@ -121,12 +135,21 @@ QMenu* AnalysisCommands::AttachMenu(QMenuBar* bar, QAction* after)
     derivee_ = Item(menu_, QStringLiteral("&Dérivée dpH/dV"), QStringLiteral("Derivee1"));
     derivee_->setCheckable(true);
     pointEquivalence_ = Item(menu_, QStringLiteral("&Point d'équivalence"), QStringLiteral("Pointdequivalence1"));
+    modeliser_ = Item(menu_, QStringLiteral("&Modéliser..."), QStringLiteral("Modeliser1"));
     copierResultats_ = Item(menu_, QStringLiteral("Copier les résultats"), QStringLiteral("Copierlesresultats1"));
+    menu_->addSeparator();
+    // The chart's own view: whole curve and crosshair.
+    vueComplete_ = Item(menu_, QStringLiteral("Vue &complète"), QStringLiteral("Vuecomplete1"));
+    reticule_ = Item(menu_, QStringLiteral("Réticu&le"), QStringLiteral("Reticule1"));
+    reticule_->setCheckable(true);
+    connect(vueComplete_, &QAction::triggered, &chart_, &RecordChart::ShowWholeCurve);
+    connect(reticule_, &QAction::toggled, &chart_, &RecordChart::SetCrosshair);
     menu_->addSeparator();
     enregistrerGraphique_
         = Item(menu_, QStringLiteral("Enregistrer le &graphique..."), QStringLiteral("Enregistrerlegraphique1"));
     connect(derivee_, &QAction::toggled, this, &AnalysisCommands::DeriveeClick);
     connect(pointEquivalence_, &QAction::triggered, this, &AnalysisCommands::PointEquivalenceClick);
+    connect(modeliser_, &QAction::triggered, model_, &ModelCommands::ModeliserClick);
     connect(copierResultats_, &QAction::triggered, this, &AnalysisCommands::CopierResultatsClick);
     connect(enregistrerGraphique_, &QAction::triggered, this, &AnalysisCommands::EnregistrerGraphiqueClick);
 
@@ -164,6 +187,10 @@ void AnalysisCommands::EnsureDerivativeSeries()
     rightAxis_ = new QValueAxis(this);
     rightAxis_->setObjectName(QStringLiteral("AxeDerivee"));
     rightAxis_->setTitleText(QStringLiteral("dpH/dV, en pH par mL"));
+    // The chart's own axis fonts: a larger one would narrow the plot until the volume axis
+    // title no longer shows whole.
+    rightAxis_->setTitleFont(chart_.BottomAxis()->titleFont());
+    rightAxis_->setLabelsFont(chart_.BottomAxis()->labelsFont());
     rightAxis_->setTitleBrush(kDerivativeColour);
     rightAxis_->setLabelsColor(kDerivativeColour);
     rightAxis_->setLinePenColor(kDerivativeColour);
@@ -188,6 +215,7 @@ void AnalysisCommands::DeriveeClick(bool shown)
         chart->addSeries(derivative_);
         derivative_->attachAxis(chart_.BottomAxis());
         derivative_->attachAxis(rightAxis_);
+        ModelCommands::TidyLegend(chart);
         FlushDerivative();
         return;
     }
@@ -208,20 +236,27 @@ void AnalysisCommands::FlushDerivative()
     if (!derivativeShown_ || !derivative_)
         return;
     // During a run the rows have no volume yet: the derivative waits for the end of the run.
-    QList<QPointF> slopes;
+    slopes_.clear();
     if (!record_.TimeMode())
-        slopes = TitrationAnalysis::Derivative(TitrationAnalysis::CurvePoints(record_.VolumePoints()));
+        slopes_ = TitrationAnalysis::Derivative(TitrationAnalysis::CurvePoints(record_.VolumePoints()));
+    DrawDerivative();
+}
+
+void AnalysisCommands::DrawDerivative()
+{
+    // The right-hand axis fits the slopes within the visible volumes, so a zoom into the jump
+    // shows its peak whole; the whole curve shows them all.
+    const double left = chart_.BottomAxis()->min();
+    const double right = chart_.BottomAxis()->max();
     double low = 0.0;
     double high = 0.0;
-    for (const QPointF& s : slopes) {
+    for (const QPointF& s : slopes_) {
+        if (s.x() < left || s.x() > right)
+            continue;
         low = std::min(low, s.y());
         high = std::max(high, s.y());
     }
-    if (slopes.size() > RecordChart::kThinAbove) {
-        const int columns = std::max(100, static_cast<int>(chart_.chart()->plotArea().width()));
-        slopes = ChartDecimation::MinMaxPerColumn(slopes, columns);
-    }
-    derivative_->replace(slopes);
+    derivative_->replace(chart_.ThinnedForView(slopes_));
     if (high - low < 1e-9)
         high = low + 1.0;
     // A little room so that the peak does not run into the frame.
@@ -247,10 +282,20 @@ std::optional<TitrationAnalysis::Equivalence> AnalysisCommands::ComputeEquivalen
     return TitrationAnalysis::FindEquivalence(ReadPoints());
 }
 
+std::optional<double> AnalysisCommands::ConcentrationFor(const TitrationAnalysis::Equivalence& found) const
+{
+    if (!quantities_)
+        return std::nullopt;
+    return TitrationConcentration::BeakerConcentration(found.volumeMl, quantities_());
+}
+
 void AnalysisCommands::PointEquivalenceClick()
 {
     equivalence_ = ComputeEquivalence();
-    status_(TitrationAnalysis::ResultText(equivalence_));
+    QString text = TitrationAnalysis::ResultText(equivalence_);
+    if (equivalence_)
+        text += TitrationConcentration::StatusSuffix(ConcentrationFor(*equivalence_));
+    status_(text);
     if (equivalence_)
         ShowMark(equivalence_->volumeMl);
     else
@@ -269,6 +314,7 @@ void AnalysisCommands::ShowMark(double volumeMl)
         chart->addSeries(mark_);
         mark_->attachAxis(chart_.BottomAxis());
         mark_->attachAxis(chart_.LeftAxis());
+        ModelCommands::TidyLegend(chart);
     }
     const double bottom = chart_.LeftAxis()->min();
     const double top = chart_.LeftAxis()->max();
@@ -289,11 +335,19 @@ void AnalysisCommands::HideMark()
 void AnalysisCommands::CopierResultatsClick()
 {
     const std::optional<TitrationAnalysis::Equivalence> result = ComputeEquivalence();
-    if (!result) {
+    QString text;
+    if (result) {
+        // Equivalence lines first, then the concentration.
+        text = TitrationAnalysis::ClipboardResults(*result);
+        if (const std::optional<double> ca = ConcentrationFor(*result))
+            text += TitrationConcentration::ClipboardLine(*ca);
+    } else {
         status_(TitrationAnalysis::NotFoundText());
-        return;
     }
-    QGuiApplication::clipboard()->setText(TitrationAnalysis::ClipboardResults(*result));
+    // The model's lines come last, whatever other results come before them.
+    text += model_->ClipboardLines();
+    if (!text.isEmpty())
+        QGuiApplication::clipboard()->setText(text);
 }
 
 void AnalysisCommands::EnregistrerGraphiqueClick()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "HeaderValues.h"
 #include "TitrationAnalysis.h"
 
 #include <QObject>
@@ -11,6 +12,7 @@
 
 class ElectrodeCalibration;
 class MeasurementRecord;
+class ModelCommands;
 class QAction;
 class QFileDialog;
 class QLineSeries;
@@ -23,7 +25,8 @@ class TFAcquisition;
 
 // The "A&nalyse" menu: the derivative dpH/dV drawn on Chart1 against its own right-hand axis,
 // the equivalence point (status bar, a vertical line on the chart, the clipboard) and the chart
-// saved as an image. Also shows the electrode check after a completed calibration. The
+// saved as an image, and the model beside the measurements (ModelCommands). Also shows the
+// electrode check after a completed calibration. The
 // computations are TitrationAnalysis's and ElectrodeCheck's; this class reads the record and
 // writes the chart and the status bar.
 class AnalysisCommands : public QObject {
@@ -32,6 +35,8 @@ class AnalysisCommands : public QObject {
 public:
     using StatusSetter = std::function<void(const QString&)>;
     using FolderProvider = std::function<QString()>;
+    // The comment dialog's quantities as they stand.
+    using QuantitiesProvider = std::function<HeaderValues()>;
     // Shows a configured file dialog and returns the chosen path, empty when cancelled.
     using FileDialogRunner = std::function<QString(QFileDialog&)>;
 
@@ -52,12 +57,17 @@ public:
 
     void SetDataFolder(FolderProvider folder) { dataFolder_ = std::move(folder); }
     void SetFileDialogRunner(FileDialogRunner runner) { fileDialogRunner_ = std::move(runner); }
+    // Where Cb and Va come from; without it no concentration is given.
+    void SetQuantities(QuantitiesProvider quantities) { quantities_ = std::move(quantities); }
 
     QMenu* Menu() const { return menu_; }
     QAction* DeriveeAction() const { return derivee_; }
     QAction* PointEquivalenceAction() const { return pointEquivalence_; }
+    QAction* ModeliserAction() const { return modeliser_; }
     QAction* CopierResultatsAction() const { return copierResultats_; }
     QAction* EnregistrerGraphiqueAction() const { return enregistrerGraphique_; }
+    QAction* VueCompleteAction() const { return vueComplete_; }
+    QAction* ReticuleAction() const { return reticule_; }
 
     // The drawn derivative and its axis; null until the derivative was first shown.
     QLineSeries* DerivativeSeries() const;
@@ -67,6 +77,9 @@ public:
     bool DerivativeShown() const { return derivativeShown_; }
     // Draws a pending derivative at once (it is otherwise at most one redraw interval away).
     void FlushDerivative();
+
+    // "&Modéliser...": the model dialog, its curve and the last fit.
+    ModelCommands& Model() const { return *model_; }
 
     // The last equivalence found by "&Point d'équivalence", until the record changes.
     const std::optional<TitrationAnalysis::Equivalence>& LastEquivalence() const { return equivalence_; }
@@ -81,7 +94,8 @@ public slots:
     void DeriveeClick(bool shown);
     // "&Point d'équivalence".
     void PointEquivalenceClick();
-    // "Copier les résultats": the equivalence of the current points, as plain text.
+    // "Copier les résultats": the equivalence of the current points, then the concentration
+    // when Cb and Va are known, and the last fit of a model, when one stands, as the last lines.
     void CopierResultatsClick();
     // "Enregistrer le &graphique...": PNG or SVG, after the name filter or the typed extension.
     void EnregistrerGraphiqueClick();
@@ -90,29 +104,38 @@ private:
     void ConnectRecord();
     void OnRecordChanged();
     void ScheduleDerivative();
+    void OnViewChanged();
+    void DrawDerivative();
     void EnsureDerivativeSeries();
     void ShowMark(double volumeMl);
     void HideMark();
     // The record's points in volume mode; throws ConvertError at an unreadable cell.
     QList<QPointF> ReadPoints() const;
     std::optional<TitrationAnalysis::Equivalence> ComputeEquivalence() const;
+    std::optional<double> ConcentrationFor(const TitrationAnalysis::Equivalence& found) const;
     void WriteImage(const QString& path, bool svg);
 
     MeasurementRecord& record_;
     RecordChart& chart_;
     StatusSetter status_;
+    ModelCommands* model_;
     FolderProvider dataFolder_;
     FileDialogRunner fileDialogRunner_;
+    QuantitiesProvider quantities_;
     QTimer* redraw_;
     QMenu* menu_ = nullptr;
     QAction* derivee_ = nullptr;
     QAction* pointEquivalence_ = nullptr;
+    QAction* modeliser_ = nullptr;
     QAction* copierResultats_ = nullptr;
     QAction* enregistrerGraphique_ = nullptr;
+    QAction* vueComplete_ = nullptr;
+    QAction* reticule_ = nullptr;
     // Owned by the chart once added to it; QPointer because the chart may go first.
     QPointer<QLineSeries> derivative_;
     QPointer<QValueAxis> rightAxis_;
     QPointer<QLineSeries> mark_;
     bool derivativeShown_ = false;
+    QList<QPointF> slopes_;  // the whole derivative; the series draws the visible part
     std::optional<TitrationAnalysis::Equivalence> equivalence_;
 };

@@ -14,7 +14,10 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLineEdit>
+#include <QProgressDialog>
 #include <QStatusBar>
+#include <QThread>
+#include <QTimer>
 
 #include <exception>
 
@@ -48,10 +51,19 @@ DataCommands::DataCommands(QWidget* window, MeasurementRecord& record, QStatusBa
     , runInProgress_([] { return false; })
     , fileDialogRunner_(RunFileDialog)
     , modalRunner_([](QDialog& dialog) { dialog.exec(); })
+    , window_(window)
 {
     openDialog1_->setObjectName(QStringLiteral("OpenDialog1"));
     saveDialog1_->setObjectName(QStringLiteral("SaveDialog1"));
     commentDialog_->ShowValues(document_.Values().currentComment, document_.Values());
+}
+
+DataCommands::~DataCommands()
+{
+    if (worker_) {
+        *cancelReading_ = true;
+        worker_->wait();
+    }
 }
 
 QString DataCommands::RunInProgressMessage()
@@ -106,7 +118,20 @@ void DataCommands::OpenNamedFile(const QString& path)
 
 void DataCommands::ReadAndOpen(const QString& path)
 {
+    if (worker_)
+        return;
+    if (QFileInfo(path).size() > readOnWorkerAbove_) {
+        ReadOnWorker(path);
+        return;
+    }
     const ChemistryFile::Contents contents = document_.ReadChemistryFile(path);
+    ShowComment(contents);
+    if (!contents.body.isEmpty())
+        FinishOpen(*MeasurementTextIo::ReadRows(contents.body));
+}
+
+void DataCommands::ShowComment(const ChemistryFile::Contents& contents)
+{
     // The file's comment is shown and offered in the dialog; it is saved only once the dialog
     // has been closed.
     const QString comment = contents.headerLines.value(1);
@@ -114,14 +139,73 @@ void DataCommands::ReadAndOpen(const QString& path)
     if (edit7_)
         edit7_->setText(comment);
     ShowStatus(comment);
-    if (contents.body.isEmpty())
-        return;
-    FinishOpen(contents.body);
 }
 
-void DataCommands::FinishOpen(const QString& body)
+void DataCommands::ReadOnWorker(const QString& path)
 {
-    const MeasurementTextIo::FillResult filled = MeasurementTextIo::FillTableFromText(record_, body);
+    // Shared with the worker, which may outlive neither this object nor the dialog.
+    struct Job {
+        ChemistryFile::Contents contents;
+        bool hasBody = false;
+        std::optional<MeasurementTextIo::TableRows> rows;
+        std::exception_ptr error;
+        std::atomic<int> permille{0};
+    };
+    auto job = std::make_shared<Job>();
+    auto cancel = std::make_shared<std::atomic<bool>>(false);
+    cancelReading_ = cancel;
+    worker_ = QThread::create([job, cancel, path] {
+        try {
+            job->contents = ChemistryFile::Read(path);
+            job->hasBody = !job->contents.body.isEmpty();
+            job->rows = MeasurementTextIo::ReadRows(job->contents.body, [&job, &cancel](double done) {
+                job->permille = static_cast<int>(done * 1000);
+                return !*cancel;
+            });
+            job->contents.body.clear();  // read: its memory can go
+        } catch (const std::exception&) {
+            // Handed to the window's thread, which reports it as an open on it would.
+            job->error = std::current_exception();
+        }
+    });
+
+    auto* progress = new QProgressDialog(QStringLiteral("Lecture de %1").arg(QFileInfo(path).fileName()),
+                                         QStringLiteral("Annuler"), 0, 1000, window_);
+    progress->setObjectName(QStringLiteral("LectureFichier"));
+    progress->setWindowTitle(QStringLiteral("Quorin"));
+    progress->setWindowModality(Qt::WindowModal);
+    progress->setMinimumDuration(0);
+    progress->setAutoClose(false);
+    progress->setAutoReset(false);
+    auto* poll = new QTimer(progress);
+    poll->setInterval(50);
+    connect(poll, &QTimer::timeout, progress, [progress, job] { progress->setValue(job->permille); });
+    // The button and Escape.
+    connect(progress, &QProgressDialog::canceled, progress, [cancel] { *cancel = true; });
+    connect(progress, &QDialog::rejected, progress, [cancel] { *cancel = true; });
+    connect(worker_, &QThread::finished, this, [this, job, cancel, progress] {
+        worker_->deleteLater();
+        worker_ = nullptr;
+        progress->hide();
+        progress->deleteLater();
+        if (job->error)
+            std::rethrow_exception(job->error);
+        // Cancelled: nothing changes, the header values included.
+        if (*cancel || !job->rows)
+            return;
+        document_.TakeHeader(job->contents);
+        ShowComment(job->contents);
+        if (job->hasBody)
+            FinishOpen(std::move(*job->rows));
+    });
+    worker_->start();
+    poll->start();
+    progress->show();
+}
+
+void DataCommands::FinishOpen(MeasurementTextIo::TableRows rows)
+{
+    const MeasurementTextIo::FillResult filled = MeasurementTextIo::ApplyRows(record_, std::move(rows));
     if (filled.unreadable)
         ShowStatus(MeasurementTextIo::UnreadableNumberMessage());
     // The table is already replaced: the held copy and the count must follow it even when the
@@ -176,6 +260,7 @@ void DataCommands::Ajouteruncommentaire1Click()
     modalRunner_(*commentDialog_);
     // However the dialog was closed, its fields are the values from now on.
     document_.Values() = commentDialog_->FieldValues();
+    document_.Values().quantitiesConfirmed = true;
     if (edit7_)
         edit7_->setText(document_.Values().currentComment);
 }

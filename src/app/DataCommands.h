@@ -1,17 +1,21 @@
 #pragma once
 
 #include "ChemistryDocument.h"
+#include "MeasurementTextIo.h"
 
 #include <QObject>
 #include <QString>
 
+#include <atomic>
 #include <functional>
+#include <memory>
 
 class MeasurementRecord;
 class QDialog;
 class QFileDialog;
 class QLineEdit;
 class QStatusBar;
+class QThread;
 class QWidget;
 class TFDgCommentaire;
 class TFDialogRedPoints;
@@ -33,6 +37,16 @@ public:
     // `window` parents the dialogs; `edit6` shows PointCount, `edit7` the comment.
     DataCommands(QWidget* window, MeasurementRecord& record, QStatusBar* statusBar, QLineEdit* edit6,
                  QLineEdit* edit7, QObject* parent = nullptr);
+    // Stops a reading in progress and waits for its worker.
+    ~DataCommands() override;
+
+    // A file larger than this (about 110 000 points) is read on a worker behind a progress
+    // dialog that can cancel it, so that the window keeps answering; the table is filled on
+    // the window's thread once it is read.
+    static constexpr qint64 kReadOnWorkerAbove = qint64(2) * 1024 * 1024;
+    void SetReadOnWorkerAbove(qint64 bytes) { readOnWorkerAbove_ = bytes; }
+    // A file is being read on the worker.
+    bool Reading() const { return worker_ != nullptr; }
 
     // While it answers true, opening, reducing and restoring are refused.
     void SetRunInProgress(std::function<bool()> runInProgress) { runInProgress_ = std::move(runInProgress); }
@@ -79,7 +93,10 @@ public slots:
 private:
     bool RefusedDuringRun();
     void ReadAndOpen(const QString& path);
-    void FinishOpen(const QString& body);
+    void ReadOnWorker(const QString& path);
+    // Shows the comment of a file read.
+    void ShowComment(const ChemistryFile::Contents& contents);
+    void FinishOpen(MeasurementTextIo::TableRows rows);
     void RestoreAllPoints();
     void ReducePoints();
     void ShowStatus(const QString& text);
@@ -99,4 +116,8 @@ private:
     FileDialogRunner fileDialogRunner_;
     ModalRunner modalRunner_;
     QString fallbackBase_;
+    QWidget* window_;
+    qint64 readOnWorkerAbove_ = kReadOnWorkerAbove;
+    QThread* worker_ = nullptr;
+    std::shared_ptr<std::atomic<bool>> cancelReading_;
 };

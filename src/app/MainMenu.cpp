@@ -26,6 +26,12 @@ MainMenu BuildMainMenu(QMenuBar* bar)
                           QKeySequence(Qt::CTRL | Qt::Key_S));
     m.Enregistrersous1 = Item(fichier, QStringLiteral("Enre&gistrer sous..."), QStringLiteral("Enregistrersous1"));
     fichier->addSeparator();
+    m.Imprimer1 = Item(fichier, QStringLiteral("&Imprimer..."), QStringLiteral("Imprimer1"),
+                       QKeySequence(Qt::CTRL | Qt::Key_P));
+    m.ExporterenPDF1 = Item(fichier, QStringLiteral("Exporter en P&DF..."), QStringLiteral("ExporterenPDF1"));
+    m.Exporterletableau1
+        = Item(fichier, QStringLiteral("Exporter le &tableau (CSV)..."), QStringLiteral("Exporterletableau1"));
+    fichier->addSeparator();
     m.Ouvrirlenavigateur1
         = Item(fichier, QStringLiteral("&Lancer le navigateur"), QStringLiteral("Ouvrirlenavigateur1"));
     m.Quitter1 = Item(fichier, QStringLiteral("&Quitter"), QStringLiteral("Quitter1"), QKeySequence(Qt::CTRL | Qt::Key_Q));
@@ -45,6 +51,8 @@ MainMenu BuildMainMenu(QMenuBar* bar)
                                     QStringLiteral("Copiersparateurdcimal1"));
     m.Copiersparateurdcimal2 = Item(edition, QStringLiteral("Co&pier, séparateur décimal = ."),
                                     QStringLiteral("Copiersparateurdcimal2"));
+    m.Copierlegraphique1
+        = Item(edition, QStringLiteral("Copier le &graphique"), QStringLiteral("Copierlegraphique1"));
     edition->addSeparator();
     m.Envoyersurlerseau1
         = Item(edition, QStringLiteral("E&nvoyer les mesures sur le réseau"), QStringLiteral("Envoyersurlerseau1"));

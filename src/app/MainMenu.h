@@ -8,6 +8,9 @@ struct MainMenu {
     QAction* Ouvrir1 = nullptr;
     QAction* Enregistrer1 = nullptr;
     QAction* Enregistrersous1 = nullptr;
+    QAction* Imprimer1 = nullptr;
+    QAction* ExporterenPDF1 = nullptr;
+    QAction* Exporterletableau1 = nullptr;
     QAction* Ouvrirlenavigateur1 = nullptr;
     QAction* Quitter1 = nullptr;
     QAction* Quitteretlancernavigateur1 = nullptr;
@@ -16,6 +19,7 @@ struct MainMenu {
     QAction* Rtablirtouslespoints1 = nullptr;
     QAction* Copiersparateurdcimal1 = nullptr;
     QAction* Copiersparateurdcimal2 = nullptr;
+    QAction* Copierlegraphique1 = nullptr;
     QAction* Envoyersurlerseau1 = nullptr;
     QAction* Testerlerseau1 = nullptr;
     QAction* CarteKestrola1 = nullptr;

@@ -21,6 +21,9 @@
 #include "MeasurementThread.h"
 #include "RecordChart.h"
 #include "RecordTableModel.h"
+#include "ReportCommands.h"
+#include "ModelCommands.h"
+#include "TitrationFit.h"
 #include "WindowSettings.h"
 
 #include <QApplication>
@@ -121,6 +124,16 @@ TFAcquisition::TFAcquisition(Clock& clock, BoardSetup board, const MessageEndpoi
     auto* analysis = new AnalysisCommands(*this);
     connect(Button1, &QPushButton::clicked, analysis,
             [this, analysis] { analysis->ShowElectrodeCheck(*electrode_, StatusText()); });
+    // Print, PDF, CSV and the chart on the clipboard, on the Fichier and Edition items.
+    auto* report = new ReportCommands(*this);
+    // The report prints the fitted model after the equivalence results, as the copy does.
+    report->SetModelLines([analysis] {
+        const auto& fit = analysis->Model().LastFit();
+        if (!fit)
+            return QStringList();
+        return QStringList{QStringLiteral("Modèle choisi : %1").arg(TitrationFit::Description(fit->model)),
+                           TitrationFit::ResultText(*fit)};
+    });
     // One application-wide filter: it previews typed characters and sees the buttons' keys
     // and focus changes.
     qApp->installEventFilter(this);

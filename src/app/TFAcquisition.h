@@ -114,6 +114,7 @@ public:
     QTimer* Timer1 = nullptr;
     QTimer* Timer2 = nullptr;
     QLabel* LabelInstruction = nullptr;  // the calibration's instruction to the operator
+    QLabel* LabelLecture = nullptr;      // the chart's readout, at the right of the status bar
 
 protected:
     bool event(QEvent* event) override;

@@ -13,6 +13,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStatusBar>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -80,7 +81,9 @@ QWidget* TFAcquisition::BuildLeftPanel()
     panel->setFixedWidth(121);
     auto* column = new QVBoxLayout(panel);
     column->setContentsMargins(3, 3, 3, 3);
-    column->setSpacing(4);
+    // The panel's height is all used at the designed size: a pixel less between the groups
+    // leaves the count caption its four lines after a run.
+    column->setSpacing(3);
 
     auto* keys = new QLabel(QStringLiteral("Pour les mesures, employez uniquement : Entrée, Espace et Tabulation"));
     keys->setWordWrap(true);
@@ -110,6 +113,8 @@ QWidget* TFAcquisition::BuildLeftPanel()
     Edit3->setMaximumWidth(44);
     volumeRow->addWidget(Edit3);
     auto* units = new QVBoxLayout;
+    // The two captions read as one: no gap between them.
+    units->setSpacing(0);
     units->addWidget(Caption(QStringLiteral("mL de réactif")));
     units->addWidget(Caption(QStringLiteral("versé")));
     volumeRow->addLayout(units);
@@ -137,8 +142,9 @@ QWidget* TFAcquisition::BuildLeftPanel()
     auto* countRow = new QHBoxLayout;
     Label8 = Caption(QStringLiteral("Nombre de points mesurés"));
     Label8->setObjectName(QStringLiteral("Label8"));
-    // Room for the longer caption after a run, "Nombre de points de mesure retenus".
-    Label8->setMinimumHeight(Label8->fontMetrics().lineSpacing() * 4);
+    // Room for the longer caption after a run, "Nombre de points de mesure retenus", in the
+    // window's font (the label has none of its own yet).
+    Label8->setMinimumHeight(QFontMetrics(DesignFont(8)).lineSpacing() * 4);
     Edit6 = Field(QStringLiteral("Edit6"), QStringLiteral("0"), 8);
     Edit6->setMaximumWidth(44);
     countRow->addWidget(Label8, 1);
@@ -148,7 +154,8 @@ QWidget* TFAcquisition::BuildLeftPanel()
     RadioGroup1 = new QGroupBox(QStringLiteral("Ele&ctrode"));
     RadioGroup1->setObjectName(QStringLiteral("RadioGroup1"));
     auto* radioLayout = new QVBoxLayout(RadioGroup1);
-    radioLayout->setContentsMargins(4, 4, 4, 4);
+    radioLayout->setContentsMargins(4, 2, 4, 2);
+    radioLayout->setSpacing(0);
     RadioGroup1Items = new QButtonGroup(RadioGroup1);
     const QString items[] = {QStringLiteral("Sonde sur voie 1"), QStringLiteral("Voie 1 - voie 2")};
     for (int i = 0; i < 2; ++i) {
@@ -183,6 +190,11 @@ QWidget* TFAcquisition::BuildRightPanel()
     column->setSpacing(2);
     Chart1 = new RecordChart(*record_);
     column->addWidget(Chart1, 1);
+    // A permanent widget: the readout never erases the status bar's messages.
+    LabelLecture = new QLabel;
+    LabelLecture->setObjectName(QStringLiteral("LabelLecture"));
+    statusBar()->addPermanentWidget(LabelLecture);
+    connect(Chart1, &RecordChart::ReadoutChanged, LabelLecture, &QLabel::setText);
     LabelInstruction = new QLabel;
     LabelInstruction->setObjectName(QStringLiteral("LabelInstruction"));
     LabelInstruction->setWordWrap(true);
@@ -216,7 +228,11 @@ QWidget* TFAcquisition::BuildGrid()
     StringGrid1->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     StringGrid1->verticalHeader()->setDefaultSectionSize(18);
     StringGrid1->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    const int widths[] = {58, 75, 2, 4};
+    // The designed 58 and 75 pixels put part of the volume column under the scroll bar, which
+    // cut its header to "volume en" in the substituted font: these two fill the visible width
+    // of the 136-pixel panel, and the headers are one point smaller than the cells.
+    const int widths[] = {48, 70, 2, 4};
+    StringGrid1->horizontalHeader()->setFont(DesignFont(7));
     for (int c = 0; c < MeasurementRecord::kColumnCount; ++c)
         StringGrid1->setColumnWidth(c, widths[c]);
     StringGrid1->setMinimumWidth(5);

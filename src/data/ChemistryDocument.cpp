@@ -59,4 +59,5 @@ void ChemistryDocument::TakeHeader(const ChemistryFile::Contents& contents)
     values_.beakerConcentration = headerLines_.value(8);
     values_.buretteConcentration = headerLines_.value(9);
     values_.beakerVolume = headerLines_.value(10);
+    values_.quantitiesConfirmed = true;
 }

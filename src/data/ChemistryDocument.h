@@ -40,9 +40,10 @@ public:
     // changed. Throws FileError.
     ChemistryFile::Contents ReadChemistryFile(const QString& path);
     ChemistryFile::Contents ReadChemistryFile(QIODevice& device, const QString& name);
+    // What ReadChemistryFile keeps of a file read elsewhere (on a worker).
+    void TakeHeader(const ChemistryFile::Contents& contents);
 
 private:
-    void TakeHeader(const ChemistryFile::Contents& contents);
 
     QString measurementText_;
     QStringList headerLines_;

@@ -2,8 +2,8 @@
 
 #include <QString>
 
-// The header values of chemistry files: free texts that nothing validates or computes with;
-// the three titration values travel with the measurements.
+// The header values of chemistry files: free texts that nothing validates; the three titration
+// values travel with the measurements, and the analysis reads Cb and Va for the concentration.
 struct HeaderValues {
     // Comment saved in line 2; changes only when the comment dialog closes.
     QString currentComment;
@@ -13,4 +13,7 @@ struct HeaderValues {
     QString buretteConcentration = QStringLiteral("0,01");
     // Volume of solution in the beaker, L (line 11).
     QString beakerVolume = QStringLiteral("0,020");
+    // True once the three quantities were typed in the comment dialog or read from a file:
+    // the start-up values above are nobody's measurement and give no concentration.
+    bool quantitiesConfirmed = false;
 };

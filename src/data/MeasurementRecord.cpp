@@ -135,8 +135,10 @@ void MeasurementRecord::RebuildChart()
     QList<QPointF> points = VolumePoints(&failed);
     if (points.size() < std::min(pointCount_, RowCount() - 1))
         ok = false;
-    std::stable_sort(points.begin(), points.end(),
-                     [](const QPointF& a, const QPointF& b) { return a.x() < b.x(); });
+    const auto byX = [](const QPointF& a, const QPointF& b) { return a.x() < b.x(); };
+    // Tables of a run or a file are in volume order already.
+    if (!std::is_sorted(points.begin(), points.end(), byX))
+        std::stable_sort(points.begin(), points.end(), byX);
     emit ChartRebuilt(points);
     if (!ok)
         throw ConvertError(failed);

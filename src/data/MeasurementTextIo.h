@@ -1,8 +1,12 @@
 #pragma once
 
+#include "MeasurementRecord.h"
+
+#include <QList>
 #include <QString>
 
-class MeasurementRecord;
+#include <functional>
+#include <optional>
 
 // The measurement text: per point the pH cell text, TAB, the volume cell text, CR; then three
 // more CR. It is the body of every chemistry file and the text sent over the network.
@@ -33,6 +37,19 @@ struct FillResult {
     // shows "Erreur de lecture de nombre réel.".
     bool unreadable = false;
 };
+
+// The point rows a measurement text gives, read apart from any record (a long file is read on
+// a worker): `rows` is empty when no pH was read, else row 0 is left for the header.
+struct TableRows {
+    QList<MeasurementRecord::Row> rows;
+    FillResult result;
+};
+// Told the share done, from 0 to 1, now and then; answers false to stop the reading.
+using Progress = std::function<bool(double)>;
+// Nothing when `progress` stopped it.
+std::optional<TableRows> ReadRows(const QString& text, const Progress& progress = {});
+// Puts rows read by ReadRows into the record, as FillTableFromText does.
+FillResult ApplyRows(MeasurementRecord& record, TableRows table);
 
 // Refills the point table from a measurement text: pH as fixed(4, 3), volume as fixed(6, 6),
 // "Calcul" in the validation header, PointCount = pairs read. The time and validation cells of

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringView>
 
 // Number texts of the program. Every number it writes or reads uses ',' as decimal separator,
 // whatever the system's regional settings say.
@@ -21,5 +22,10 @@ double Parse(const QString& text, QChar separator = kDecimalSeparator);
 
 // As Parse, without throwing.
 bool TryParse(const QString& text, double& value, QChar separator = kDecimalSeparator);
+bool TryParse(QStringView text, double& value, QChar separator = kDecimalSeparator);
+
+// True when `text` is exactly what Fixed(value, precision, decimals) writes for the value it
+// reads as, so a reader can keep the text instead of formatting it again.
+bool IsFixedText(QStringView text, int precision, int decimals, QChar separator = kDecimalSeparator);
 
 }  // namespace NumberText

@@ -12,6 +12,7 @@
 #include "RunFixture.h"
 #include "SimulatedBench.h"
 #include "StartupValues.h"
+#include "TFDgCommentaire.h"
 
 #include <QButtonGroup>
 #include <QChart>
@@ -20,6 +21,7 @@
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QImage>
+#include <QLineEdit>
 #include <QLineSeries>
 #include <QMenu>
 #include <QMenuBar>
@@ -87,11 +89,12 @@ protected:
         ToggleRun();
     }
 
-    // The numbers of "Équivalence : V = … mL ; pH = … ; pH à V/2 = …".
+    // The numbers of "Équivalence : V = … mL ; pH = … ; pH à V/2 = …", whatever the concentration
+    // part after them says.
     QList<double> StatusNumbers()
     {
         static const QRegularExpression pattern(QStringLiteral(
-            "^Équivalence : V = (-?\\d+,\\d\\d) mL ; pH = (-?\\d+,\\d\\d) ; pH à V/2 = (-?\\d+,\\d\\d)$"));
+            "^Équivalence : V = (-?\\d+,\\d\\d) mL ; pH = (-?\\d+,\\d\\d) ; pH à V/2 = (-?\\d+,\\d\\d)( ; .*)?$"));
         const QRegularExpressionMatch match = pattern.match(window->StatusText());
         if (!match.hasMatch())
             return {};
@@ -123,7 +126,8 @@ TEST_F(AnalysisCommandsTest, MenuFollowsParametrer)
         if (!action->isSeparator())
             items << action->text();
     EXPECT_EQ(items, (QStringList{QStringLiteral("&Dérivée dpH/dV"), QStringLiteral("&Point d'équivalence"),
-                                  QStringLiteral("Copier les résultats"),
+                                  QStringLiteral("&Modéliser..."), QStringLiteral("Copier les résultats"),
+                                  QStringLiteral("Vue &complète"), QStringLiteral("Réticu&le"),
                                   QStringLiteral("Enregistrer le &graphique...")}));
     EXPECT_TRUE(analysis->DeriveeAction()->isCheckable());
     EXPECT_FALSE(analysis->DeriveeAction()->isChecked());
@@ -207,6 +211,62 @@ TEST_F(AnalysisCommandsTest, CopiesTheResultsOrSaysIntrouvable)
     } catch (const ConvertError& error) {
         EXPECT_EQ(error.Text(), QStringLiteral("'0.001' n'est pas une valeur en virgule flottante correcte"));
     }
+}
+
+TEST_F(AnalysisCommandsTest, ConcentrationOnceCbAndVaAreConfirmed)
+{
+    const QString points = QStringLiteral("3,000\t0,000000\r3,200\t0,001000\r3,500\t0,002000\r10,000\t0,003000\r"
+                                          "10,300\t0,004000\r");
+    MeasurementTextIo::FillTableFromText(window->Record(), points);
+    window->Record().RebuildChart();
+    const QString hint = QStringLiteral(" ; concentration : précisez Cb et Va dans Edition > Ajouter un commentaire");
+    auto typeQuantities = [this](const QString& cb, const QString& va) {
+        window->Data().SetModalRunner([=](QDialog& dialog) {
+            static_cast<TFDgCommentaire&>(dialog).Edit3()->setText(cb);
+            static_cast<TFDgCommentaire&>(dialog).Edit4()->setText(va);
+        });
+        window->Menu().Ajouteruncommentaire1->trigger();
+    };
+    // Ca read back from the status text and from the fourth copied line, against Cb x Ve / Va.
+    auto expectConcentration = [this](double cb, double va) {
+        analysis->PointEquivalenceClick();
+        const QList<double> numbers = StatusNumbers();
+        ASSERT_EQ(numbers.size(), 3) << window->StatusText().toStdString();
+        const double ca = cb * numbers[0] / 1000.0 / va;
+        static const QRegularExpression status(QStringLiteral(" ; Ca = (\\d,\\d\\d) × 10⁻³ mol/L$"));
+        const QRegularExpressionMatch match = status.match(window->StatusText());
+        ASSERT_TRUE(match.hasMatch()) << window->StatusText().toStdString();
+        EXPECT_NEAR(NumberText::Parse(match.captured(1)) * 1e-3, ca, ca * 0.01);
+        analysis->CopierResultatsClick();
+        const QStringList lines = QGuiApplication::clipboard()->text().split(QLatin1Char('\r'));
+        ASSERT_EQ(lines.size(), 5);
+        const QStringList cells = lines[3].split(QLatin1Char('\t'));
+        ASSERT_EQ(cells.size(), 2);
+        EXPECT_EQ(cells[0], QStringLiteral("Concentration dans le bécher en mol/L"));
+        EXPECT_NEAR(NumberText::Parse(cells[1]), ca, ca * 0.01);
+    };
+
+    // The start-up values nobody confirmed give no concentration, only the hint.
+    analysis->PointEquivalenceClick();
+    EXPECT_TRUE(window->StatusText().endsWith(hint)) << window->StatusText().toStdString();
+    analysis->CopierResultatsClick();
+    EXPECT_EQ(QGuiApplication::clipboard()->text().count(QLatin1Char('\r')), 3);
+
+    typeQuantities(QStringLiteral("0.02"), QStringLiteral("0,050"));
+    expectConcentration(0.02, 0.05);
+    typeQuantities(QStringLiteral("0,02"), QStringLiteral("cinquante"));
+    analysis->PointEquivalenceClick();
+    EXPECT_TRUE(window->StatusText().endsWith(hint)) << window->StatusText().toStdString();
+
+    // Read from an opened file: Cb on line 10, Va on line 11.
+    QTemporaryDir folder;
+    QFile file(folder.filePath(QStringLiteral("dosage.che")));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("Quorin\rDosage\rMesure\r7.0.0\r\r\r\r\r0,1\r0,01\r0,010\r\r\r\r\r");
+    file.write(points.toLatin1() + "\r\r\r\r\n");
+    file.close();
+    window->Data().OpenNamedFile(file.fileName());
+    expectConcentration(0.01, 0.01);
 }
 
 TEST_F(AnalysisCommandsTest, DerivativeFollowsTheRecordOnItsOwnAxis)

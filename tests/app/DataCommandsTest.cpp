@@ -13,6 +13,8 @@
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QLineEdit>
+#include <QProgressDialog>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QStatusBar>
 #include <QTemporaryDir>
@@ -128,6 +130,33 @@ TEST_F(DataCommandsTest, Open_FillsTheTableItsViewsAndTheHeldCopy)
     chosenPath.clear();  // cancelled
     commands.Ouvrir1Click();
     EXPECT_EQ(record.PointCount(), 2);
+}
+
+TEST_F(DataCommandsTest, Open_OnTheWorkerFillsTheSameTableAndACancelChangesNothing)
+{
+    Open("a.che", File("Ici", Titration(3000)));
+    const QList<R::Row> rows = record.Rows();
+    const QString held = commands.Document().MeasurementText();
+
+    commands.SetReadOnWorkerAbove(0);
+    Open("b.che", File("Sur le fil", Titration(3000)));
+    EXPECT_TRUE(commands.Reading());
+    EXPECT_TRUE(QTest::qWaitFor([this] { return !commands.Reading(); }, 20000));
+    EXPECT_EQ(record.Rows(), rows);
+    EXPECT_EQ(commands.Document().MeasurementText(), held);
+    EXPECT_EQ(edit6.text(), QStringLiteral("3000"));
+    EXPECT_EQ(edit7.text(), QStringLiteral("Sur le fil"));
+
+    Open("c.che", File("Annulé", Titration(10)));
+    auto* progress = window.findChild<QProgressDialog*>(QStringLiteral("LectureFichier"));
+    ASSERT_NE(progress, nullptr);
+    QPushButton* annuler = progress->findChild<QPushButton*>();
+    ASSERT_NE(annuler, nullptr);
+    EXPECT_EQ(annuler->text(), QStringLiteral("Annuler"));
+    annuler->click();
+    EXPECT_TRUE(QTest::qWaitFor([this] { return !commands.Reading(); }, 20000));
+    EXPECT_EQ(record.PointCount(), 3000);
+    EXPECT_EQ(edit7.text(), QStringLiteral("Sur le fil"));
 }
 
 TEST_F(DataCommandsTest, Open_OddFilesChangeWhatTheyShould)

@@ -10,12 +10,17 @@
 #include "TestEnvironment.h"
 
 #include <QAction>
+#include <QGraphicsTextItem>
 #include <QLineEdit>
 #include <QMenu>
 #include <QLineSeries>
 #include <QPushButton>
 #include <QScatterSeries>
 #include <QSettings>
+#include <QChart>
+#include <QHeaderView>
+#include <QLabel>
+#include <QStyle>
 #include <QTableView>
 #include <QTest>
 #include <QTimer>
@@ -24,6 +29,15 @@
 #include <gtest/gtest.h>
 
 namespace {
+
+// Titles are laid out as rich text, which the chart cuts with "..." beyond the room it has.
+qreal TitleWidth(const QFont& font, const QString& text)
+{
+    QGraphicsTextItem item;
+    item.setFont(font);
+    item.setHtml(text);
+    return item.boundingRect().width();
+}
 
 class TFAcquisitionTest : public ::testing::Test {
 protected:
@@ -47,13 +61,37 @@ TEST_F(TFAcquisitionTest, StartsWithTheDesignedWindow)
     EXPECT_FALSE(w.Timer2->isActive());
     EXPECT_EQ(w.Timer1->interval(), 500);
     EXPECT_EQ(w.Timer2->interval(), 500);
-    EXPECT_EQ(w.StringGrid1->columnWidth(0), 58);
-    EXPECT_EQ(w.StringGrid1->columnWidth(1), 75);
     EXPECT_EQ(w.StringGrid1->focusPolicy(), Qt::NoFocus);
     EXPECT_EQ(w.Chart1->TitleText(), QStringLiteral(" "));
     EXPECT_EQ(w.Chart1->LeftAxis()->min(), 0);
     EXPECT_EQ(w.Chart1->LeftAxis()->max(), 14);
     EXPECT_EQ(w.geometry().size(), QSize(571, 575));
+}
+
+TEST_F(TFAcquisitionTest, AtTheDesignedSizeHeadersCaptionsAndChartTitlesShowWhole)
+{
+    TestWindow w;
+    w.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    QTableView* grid = w.StringGrid1;
+    const QFontMetrics metrics(grid->horizontalHeader()->font());
+    const int margin = grid->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, grid->horizontalHeader());
+    for (int c : {MeasurementRecord::ColPH, MeasurementRecord::ColVolume}) {
+        const QString text = grid->model()->headerData(c, Qt::Horizontal).toString();
+        const int left = grid->columnViewportPosition(c);
+        const int shown = std::min(left + grid->columnWidth(c), grid->viewport()->width()) - left;
+        EXPECT_LE(metrics.horizontalAdvance(text) + 2 * margin, shown) << text.toStdString();
+    }
+
+    // After a run: the longer count caption and the volume-mode titles.
+    w.Label8->setText(QStringLiteral("Nombre de points de mesure retenus"));
+    w.Record().SetChartTitles(false);
+    QTest::qWait(50);
+    EXPECT_GE(w.Label8->height(), w.Label8->heightForWidth(w.Label8->width()));
+    QChart* chart = w.Chart1->chart();
+    const QValueAxis* axis = w.Chart1->BottomAxis();
+    EXPECT_LE(TitleWidth(axis->titleFont(), axis->titleText()), chart->plotArea().width());
+    EXPECT_LE(TitleWidth(chart->titleFont(), chart->title()), chart->size().width() - 20);
 }
 
 TEST_F(TFAcquisitionTest, MenuHasEveryItemWithItsShortcut)

@@ -29,4 +29,41 @@ TEST(ChartDecimationTest, ManyPointsKeepEveryColumnsExtremesInOrder)
     EXPECT_TRUE(thin.contains(*hi));
 }
 
+TEST(ChartDecimationTest, ForViewThinsByTheVisiblePointsAndShowsMarksOnlyApart)
+{
+    // A million points over 20 mL.
+    QList<QPointF> points;
+    const int n = 1'000'000;
+    points.reserve(n);
+    for (int i = 0; i < n; ++i)
+        points.append(QPointF(20.0 * i / n, 7 + 6 * std::tanh((20.0 * i / n - 10) * 5)));
+    struct Case {
+        double low;
+        double high;
+        qsizetype visible;
+        bool thinned;
+        bool marks;
+    };
+    const Case cases[] = {
+        {0, 20, n, true, false},         // the whole curve
+        {9.99 - 1e-6, 10.01 + 1e-6, 1001, true, false},      // still over two points a pixel
+        {9.999 - 1e-6, 10.001 + 1e-6, 101, false, false},    // every point, too close for marks
+        {9.9995 - 1e-6, 10.0005 + 1e-6, 51, false, true},    // every point, with marks
+    };
+    for (const Case& c : cases) {
+        const ChartDecimation::View view = ChartDecimation::ForView(points, c.low, c.high, 300);
+        SCOPED_TRACE(c.low);
+        EXPECT_EQ(view.visible, c.visible);
+        EXPECT_EQ(view.marks, c.marks);
+        if (c.thinned) {
+            EXPECT_LE(view.points.size(), 2 * 300 + 4);
+        } else {
+            // Every point in range and one on each side, so the line runs to the edges.
+            EXPECT_EQ(view.points.size(), c.visible + 2);
+            EXPECT_LT(view.points.front().x(), c.low);
+            EXPECT_GT(view.points.back().x(), c.high);
+        }
+    }
+}
+
 }  // namespace

@@ -3,6 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <random>
+#include <string>
+
 namespace {
 
 struct FixedCase {
@@ -85,6 +89,45 @@ TEST(NumberTextTest, FixedThenParse_GivesTheRoundedValueBack)
     for (double v : {0.0, 0.000395, 3.512, 13.999, 0.020001}) {
         const QString text = NumberText::Fixed(v, 6, 6);
         EXPECT_NEAR(NumberText::Parse(text), v, 5e-7) << text.toStdString();
+    }
+}
+
+TEST(NumberTextTest, TryParse_GivesExactlyTheCLibrarysDouble)
+{
+    // Decimal texts of every length the program writes, and a few longer ones.
+    std::mt19937_64 random(17);
+    for (int i = 0; i < 20000; ++i) {
+        const int digits = 1 + static_cast<int>(random() % 18);
+        const int decimals = static_cast<int>(random() % (digits + 1));
+        std::string ascii = random() % 3 == 0 ? "-" : "";
+        for (int d = 0; d < digits; ++d) {
+            if (d == digits - decimals)
+                ascii += d == 0 ? "0." : ".";
+            ascii += static_cast<char>('0' + random() % 10);
+        }
+        QString text = QString::fromLatin1(ascii.c_str());
+        text.replace(QLatin1Char('.'), QLatin1Char(','));
+        double value = 0;
+        ASSERT_TRUE(NumberText::TryParse(text, value)) << ascii;
+        EXPECT_EQ(value, std::strtod(ascii.c_str(), nullptr)) << ascii;
+    }
+}
+
+TEST(NumberTextTest, IsFixedText_IsTrueExactlyWhenFixedWritesTheTextAgain)
+{
+    // The oracle is Fixed itself: a reader may keep a text only if formatting its value again
+    // would give the same text.
+    const char* texts[] = {"7,123", "10,120", "10,124", "0,000", "-0,000", "-2,500", "07,123", "7,12",
+                           "7,1230", "0,000750", "0,012346", "12345,000", "1234,000", "7.123", "", ",123",
+                           "7,123 ", "+7,123", "1E3", "0,000001", "999,999"};
+    for (const auto& [precision, decimals] : {std::pair{4, 3}, std::pair{6, 6}}) {
+        for (const char* t : texts) {
+            const QString text = QString::fromLatin1(t);
+            double value = 0;
+            const bool same = NumberText::TryParse(text, value) && NumberText::Fixed(value, precision, decimals) == text;
+            EXPECT_EQ(NumberText::IsFixedText(text, precision, decimals), same)
+                << t << " fixed(" << precision << ", " << decimals << ")";
+        }
     }
 }
 

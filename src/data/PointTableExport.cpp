@@ -1,0 +1,62 @@
+#include "PointTableExport.h"
+
+#include "ConvertError.h"
+#include "FileError.h"
+#include "MeasurementRecord.h"
+#include "NumberText.h"
+
+#include <QSaveFile>
+
+#include <algorithm>
+
+namespace PointTableExport {
+
+Table FromRecord(const MeasurementRecord& record)
+{
+    using R = MeasurementRecord;
+    Table table;
+    const bool timeMode = record.TimeMode();
+    table.xCaption = timeMode ? QStringLiteral("Temps (s)") : QStringLiteral("Volume (mL)");
+    const QList<R::Row>& rows = record.Rows();
+    const int last = std::min(record.PointCount(), record.RowCount() - 1);
+    table.rows.reserve(last);
+    for (int r = 1; r <= last; ++r) {
+        const R::Row& row = rows[r];
+        if (timeMode) {
+            table.rows.append({row[R::ColTime], row[R::ColPH]});
+            continue;
+        }
+        const double litres = NumberText::Parse(row[R::ColVolume]);
+        table.rows.append({NumberText::Fixed(litres * 1000.0, 15, 3), row[R::ColPH]});
+    }
+    return table;
+}
+
+QByteArray CsvBytes(const Table& table)
+{
+    QByteArray bytes("\xEF\xBB\xBF");
+    auto line = [&bytes](const QString& x, const QString& y) {
+        bytes += (x + QLatin1Char(';') + y).toUtf8();
+        bytes += "\r\n";
+    };
+    line(table.xCaption, table.pHCaption);
+    for (const auto& [x, y] : table.rows)
+        line(x, y);
+    return bytes;
+}
+
+void WriteFile(const QString& path, const QByteArray& bytes)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        throw FileError::CannotWrite(path, file.errorString());
+    if (file.write(bytes) != bytes.size()) {
+        const QString reason = file.errorString();
+        file.cancelWriting();
+        throw FileError::CannotWrite(path, reason);
+    }
+    if (!file.commit())
+        throw FileError::CannotWrite(path, file.errorString());
+}
+
+}  // namespace PointTableExport
