@@ -4,6 +4,7 @@
 #include "DataCommands.h"
 #include "ElectrodeCalibration.h"
 #include "ElectrodeCheck.h"
+#include "ErrorBox.h"
 #include "FileError.h"
 #include "MeasurementRecord.h"
 #include "ModelCommands.h"
@@ -80,7 +81,7 @@ AnalysisCommands::AnalysisCommands(MeasurementRecord& record, RecordChart& chart
 {
     redraw_->setSingleShot(true);
     redraw_->setInterval(RecordChart::kRedrawIntervalMs);
-    connect(redraw_, &QTimer::timeout, this, &AnalysisCommands::FlushDerivative);
+    connect(redraw_, &QTimer::timeout, this, Guarded(this, &AnalysisCommands::FlushDerivative));
     ConnectRecord();
 }
 
@@ -102,13 +103,13 @@ QLineSeries* AnalysisCommands::EquivalenceMark() const
 void AnalysisCommands::ConnectRecord()
 {
     // Every change of the points (run, open, reduction, restore) passes through one of these.
-    connect(&record_, &MeasurementRecord::RecordReset, this, &AnalysisCommands::OnRecordChanged);
-    connect(&record_, &MeasurementRecord::TableChanged, this, &AnalysisCommands::OnRecordChanged);
-    connect(&record_, &MeasurementRecord::ChartRebuilt, this, &AnalysisCommands::OnRecordChanged);
-    connect(&record_, &MeasurementRecord::ChartTitlesChanged, this, &AnalysisCommands::OnRecordChanged);
-    connect(&record_, &MeasurementRecord::SampleAppended, this, &AnalysisCommands::ScheduleDerivative);
+    connect(&record_, &MeasurementRecord::RecordReset, this, Guarded(this, &AnalysisCommands::OnRecordChanged));
+    connect(&record_, &MeasurementRecord::TableChanged, this, Guarded(this, &AnalysisCommands::OnRecordChanged));
+    connect(&record_, &MeasurementRecord::ChartRebuilt, this, Guarded(this, &AnalysisCommands::OnRecordChanged));
+    connect(&record_, &MeasurementRecord::ChartTitlesChanged, this, Guarded(this, &AnalysisCommands::OnRecordChanged));
+    connect(&record_, &MeasurementRecord::SampleAppended, this, Guarded(this, &AnalysisCommands::ScheduleDerivative));
     // The derivative shares the chart's X axis: a zoom or pan draws it again for the range.
-    connect(&chart_, &RecordChart::ViewChanged, this, &AnalysisCommands::OnViewChanged);
+    connect(&chart_, &RecordChart::ViewChanged, this, Guarded(this, &AnalysisCommands::OnViewChanged));
 }
 
 void AnalysisCommands::OnViewChanged()
@@ -142,16 +143,16 @@ QMenu* AnalysisCommands::AttachMenu(QMenuBar* bar, QAction* after)
     vueComplete_ = Item(menu_, QStringLiteral("Vue &complète"), QStringLiteral("Vuecomplete1"));
     reticule_ = Item(menu_, QStringLiteral("Réticu&le"), QStringLiteral("Reticule1"));
     reticule_->setCheckable(true);
-    connect(vueComplete_, &QAction::triggered, &chart_, &RecordChart::ShowWholeCurve);
-    connect(reticule_, &QAction::toggled, &chart_, &RecordChart::SetCrosshair);
+    connect(vueComplete_, &QAction::triggered, &chart_, Guarded(&chart_, &RecordChart::ShowWholeCurve));
+    connect(reticule_, &QAction::toggled, &chart_, Guarded(&chart_, &RecordChart::SetCrosshair));
     menu_->addSeparator();
     enregistrerGraphique_
         = Item(menu_, QStringLiteral("Enregistrer le &graphique..."), QStringLiteral("Enregistrerlegraphique1"));
-    connect(derivee_, &QAction::toggled, this, &AnalysisCommands::DeriveeClick);
-    connect(pointEquivalence_, &QAction::triggered, this, &AnalysisCommands::PointEquivalenceClick);
-    connect(modeliser_, &QAction::triggered, model_, &ModelCommands::ModeliserClick);
-    connect(copierResultats_, &QAction::triggered, this, &AnalysisCommands::CopierResultatsClick);
-    connect(enregistrerGraphique_, &QAction::triggered, this, &AnalysisCommands::EnregistrerGraphiqueClick);
+    connect(derivee_, &QAction::toggled, this, Guarded(this, &AnalysisCommands::DeriveeClick));
+    connect(pointEquivalence_, &QAction::triggered, this, Guarded(this, &AnalysisCommands::PointEquivalenceClick));
+    connect(modeliser_, &QAction::triggered, model_, Guarded(model_, &ModelCommands::ModeliserClick));
+    connect(copierResultats_, &QAction::triggered, this, Guarded(this, &AnalysisCommands::CopierResultatsClick));
+    connect(enregistrerGraphique_, &QAction::triggered, this, Guarded(this, &AnalysisCommands::EnregistrerGraphiqueClick));
 
     const QList<QAction*> actions = bar->actions();
     const qsizetype at = actions.indexOf(after);

@@ -32,11 +32,11 @@ CalibrationController::CalibrationController(TFAcquisition& window, ElectrodeCal
 {
     // Re-armed after each reading so that the window answers keys between two readings.
     window_.Timer2->setSingleShot(true);
-    connect(window_.Timer2, &QTimer::timeout, this, &CalibrationController::Timer2Timer);
-    connect(&board_, &MeasurementThread::Measured, this, &CalibrationController::ReadingMeasured);
-    connect(window_.Button1, &QPushButton::clicked, this, &CalibrationController::Button1Click);
-    connect(window_.Edit2, &QLineEdit::textChanged, this, &CalibrationController::Edit2Change);
-    connect(window_.RadioGroup1Items, &QButtonGroup::idClicked, this, &CalibrationController::RadioGroup1Click);
+    connect(window_.Timer2, &QTimer::timeout, this, Guarded(this, &CalibrationController::Timer2Timer));
+    connect(&board_, &MeasurementThread::Measured, this, Guarded(this, &CalibrationController::ReadingMeasured));
+    connect(window_.Button1, &QPushButton::clicked, this, Guarded(this, &CalibrationController::Button1Click));
+    connect(window_.Edit2, &QLineEdit::textChanged, this, Guarded(this, &CalibrationController::Edit2Change));
+    connect(window_.RadioGroup1Items, &QButtonGroup::idClicked, this, Guarded(this, &CalibrationController::RadioGroup1Click));
     // Enter on the focused calibrate button presses it, as Space does.
     window_.Button1->setAutoDefault(true);
     window_.RadioGroup1->setAutoFillBackground(true);

@@ -4,6 +4,7 @@
 #include "ClipboardPut.h"
 #include "ClipboardText.h"
 #include "DataFolder.h"
+#include "ErrorBox.h"
 #include "MeasurementRecord.h"
 #include "MeasurementTextIo.h"
 #include "PointReduction.h"
@@ -163,8 +164,9 @@ void DataCommands::ReadOnWorker(const QString& path)
                 return !*cancel;
             });
             job->contents.body.clear();  // read: its memory can go
-        } catch (const std::exception&) {
-            // Handed to the window's thread, which reports it as an open on it would.
+        } catch (...) {
+            // Nothing leaves the worker: handed to the window's thread, which reports it as an
+            // open on it would.
             job->error = std::current_exception();
         }
     });
@@ -179,11 +181,11 @@ void DataCommands::ReadOnWorker(const QString& path)
     progress->setAutoReset(false);
     auto* poll = new QTimer(progress);
     poll->setInterval(50);
-    connect(poll, &QTimer::timeout, progress, [progress, job] { progress->setValue(job->permille); });
+    connect(poll, &QTimer::timeout, progress, Guarded([progress, job] { progress->setValue(job->permille); }));
     // The button and Escape.
     connect(progress, &QProgressDialog::canceled, progress, [cancel] { *cancel = true; });
     connect(progress, &QDialog::rejected, progress, [cancel] { *cancel = true; });
-    connect(worker_, &QThread::finished, this, [this, job, cancel, progress] {
+    connect(worker_, &QThread::finished, this, Guarded([this, job, cancel, progress] {
         worker_->deleteLater();
         worker_ = nullptr;
         progress->hide();
@@ -197,7 +199,7 @@ void DataCommands::ReadOnWorker(const QString& path)
         ShowComment(job->contents);
         if (job->hasBody)
             FinishOpen(std::move(*job->rows));
-    });
+    }));
     worker_->start();
     poll->start();
     progress->show();

@@ -1,5 +1,7 @@
 #include "ErrorBox.h"
 
+#include "AppLog.h"
+
 #include <QApplication>
 #include <QMessageBox>
 
@@ -17,6 +19,7 @@ namespace ErrorBox {
 
 void Show(const QString& text)
 {
+    qCWarning(lcApp).noquote() << QStringLiteral("Erreur affichée : %1").arg(text);
     if (Presenter()) {
         Presenter()(text);
         return;
@@ -42,6 +45,8 @@ bool Guard(const std::function<bool()>& deliver, bool fallback)
         return deliver();
     } catch (const std::exception& error) {
         Show(TextOf(error));
+    } catch (...) {
+        Show(QStringLiteral("Erreur inconnue"));
     }
     return fallback;
 }

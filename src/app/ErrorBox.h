@@ -2,12 +2,15 @@
 
 #include <QString>
 
+#include <concepts>
 #include <exception>
 #include <functional>
+#include <type_traits>
+#include <utility>
 
 // The application's one error box: a failure that the user must see (a file that cannot be
 // written, a number that does not read) ends the operation, shows its French text, and leaves
-// the program running.
+// the program running. Every text shown is also written to the journal.
 namespace ErrorBox {
 
 // Shows the text; by default a modal critical message box over the active window.
@@ -23,3 +26,35 @@ bool Guard(const std::function<bool()>& deliver, bool fallback = false);
 QString TextOf(const std::exception& error);
 
 }  // namespace ErrorBox
+
+// A connected handler that lets no exception out: Qt's signal and event code is not written to
+// be unwound through, so a failure ends the handler here, shows in the error box, and the
+// sender (a menu, a button, a timer) goes on as after any handler. Every handler that can fail
+// is connected through it:
+//     connect(action, &QAction::triggered, commands, Guarded(commands, &DataCommands::Ouvrir1Click));
+//     connect(timer, &QTimer::timeout, this, Guarded([this] { Tick(); }));
+// The handler takes all of the signal's arguments or none of them.
+template <typename Handler>
+auto Guarded(Handler handler)
+{
+    return [handler = std::move(handler)](auto&&... args) mutable {
+        ErrorBox::Guard([&] {
+            if constexpr (std::is_invocable_v<Handler&, decltype(args)...>) {
+                std::invoke(handler, std::forward<decltype(args)>(args)...);
+            } else {
+                static_assert(std::is_invocable_v<Handler&>, "the handler takes the signal's arguments or none");
+                std::invoke(handler);
+            }
+            return true;
+        });
+    };
+}
+
+// The same for a member function of `object`.
+template <typename Object, typename Method>
+auto Guarded(Object* object, Method method)
+{
+    return Guarded([object, method](auto&&... args)
+                       requires std::invocable<Method, Object*, decltype(args)...>
+                   { std::invoke(method, object, std::forward<decltype(args)>(args)...); });
+}

@@ -1,5 +1,6 @@
 #include "HelpController.h"
 
+#include "ErrorBox.h"
 #include "HelpWindow.h"
 #include "StartupValues.h"
 
@@ -18,7 +19,7 @@ void HelpController::InstallF1(QWidget* window)
 {
     auto* shortcut = new QShortcut(QKeySequence(Qt::Key_F1), window);
     shortcut->setContext(Qt::WindowShortcut);
-    connect(shortcut, &QShortcut::activated, this, &HelpController::ShowMainWindowHelp);
+    connect(shortcut, &QShortcut::activated, this, Guarded(this, &HelpController::ShowMainWindowHelp));
 }
 
 QString HelpController::IndexHelpFilePath()

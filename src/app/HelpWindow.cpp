@@ -1,5 +1,7 @@
 #include "HelpWindow.h"
 
+#include "ErrorBox.h"
+
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -61,11 +63,12 @@ HelpWindow::HelpWindow(QWidget* owner)
     auto* layout = new QHBoxLayout(this);
     layout->addWidget(splitter);
 
-    connect(contentsList, &QListWidget::currentRowChanged, this, &HelpWindow::ContentsRowChanged);
-    connect(indexList, &QListWidget::currentRowChanged, this, &HelpWindow::IndexRowActivated);
-    connect(indexEdit, &QLineEdit::textEdited, this, &HelpWindow::IndexTextEdited);
-    connect(indexEdit, &QLineEdit::returnPressed, this, [this] { IndexRowActivated(indexList->currentRow()); });
-    connect(browser, &QTextBrowser::anchorClicked, this, &HelpWindow::LinkClicked);
+    connect(contentsList, &QListWidget::currentRowChanged, this, Guarded(this, &HelpWindow::ContentsRowChanged));
+    connect(indexList, &QListWidget::currentRowChanged, this, Guarded(this, &HelpWindow::IndexRowActivated));
+    connect(indexEdit, &QLineEdit::textEdited, this, Guarded(this, &HelpWindow::IndexTextEdited));
+    connect(indexEdit, &QLineEdit::returnPressed, this,
+            Guarded([this] { IndexRowActivated(indexList->currentRow()); }));
+    connect(browser, &QTextBrowser::anchorClicked, this, Guarded(this, &HelpWindow::LinkClicked));
 }
 
 void HelpWindow::ShowTopic(const QString& path, int topic)

@@ -32,8 +32,8 @@ MeasurementRun::MeasurementRun(TFAcquisition& window, ElectrodeCalibration& elec
     // A coarse timer may fire 5 % early or late (25 ms of a 500 ms wait): the stored times
     // assume samples 1,5 s apart.
     window_.Timer1->setTimerType(Qt::PreciseTimer);
-    connect(window_.Timer1, &QTimer::timeout, this, &MeasurementRun::Timer1Timer);
-    connect(&board_, &MeasurementThread::Measured, this, &MeasurementRun::SampleMeasured);
+    connect(window_.Timer1, &QTimer::timeout, this, Guarded(this, &MeasurementRun::Timer1Timer));
+    connect(&board_, &MeasurementThread::Measured, this, Guarded(this, &MeasurementRun::SampleMeasured));
 }
 
 void MeasurementRun::Button2KeyUp(int key)

@@ -1,6 +1,7 @@
 #include "ModelCommands.h"
 
 #include "ConvertError.h"
+#include "ErrorBox.h"
 #include "MeasurementRecord.h"
 #include "ModelDialog.h"
 #include "NumberText.h"
@@ -36,10 +37,10 @@ ModelCommands::ModelCommands(MeasurementRecord& record, RecordChart& chart, Stat
     , modalRunner_([](QDialog& dialog) { dialog.exec(); })
 {
     // Every change of the points (run, open, reduction, restore) passes through one of these.
-    connect(&record_, &MeasurementRecord::RecordReset, this, &ModelCommands::OnRecordChanged);
-    connect(&record_, &MeasurementRecord::TableChanged, this, &ModelCommands::OnRecordChanged);
-    connect(&record_, &MeasurementRecord::ChartRebuilt, this, &ModelCommands::OnRecordChanged);
-    connect(&record_, &MeasurementRecord::ChartTitlesChanged, this, &ModelCommands::OnRecordChanged);
+    connect(&record_, &MeasurementRecord::RecordReset, this, Guarded(this, &ModelCommands::OnRecordChanged));
+    connect(&record_, &MeasurementRecord::TableChanged, this, Guarded(this, &ModelCommands::OnRecordChanged));
+    connect(&record_, &MeasurementRecord::ChartRebuilt, this, Guarded(this, &ModelCommands::OnRecordChanged));
+    connect(&record_, &MeasurementRecord::ChartTitlesChanged, this, Guarded(this, &ModelCommands::OnRecordChanged));
 }
 
 ModelDialog& ModelCommands::Dialog()
@@ -47,8 +48,8 @@ ModelDialog& ModelCommands::Dialog()
     if (!dialog_) {
         dialog_ = new ModelDialog(chart_.window());
         dialog_->KeepInView(&chart_);
-        connect(dialog_, &ModelDialog::TracerClicked, this, &ModelCommands::TracerClick);
-        connect(dialog_, &ModelDialog::AjusterClicked, this, &ModelCommands::AjusterClick);
+        connect(dialog_, &ModelDialog::TracerClicked, this, Guarded(this, &ModelCommands::TracerClick));
+        connect(dialog_, &ModelDialog::AjusterClicked, this, Guarded(this, &ModelCommands::AjusterClick));
     }
     return *dialog_;
 }

@@ -1,5 +1,6 @@
 #include "ModelDialog.h"
 
+#include "ErrorBox.h"
 #include "NumberText.h"
 
 #include <QCheckBox>
@@ -129,7 +130,7 @@ ModelDialog::ModelDialog(QWidget* parent)
     layout->setSizeConstraint(QLayout::SetFixedSize);
     result_->setFixedWidth(330);
 
-    connect(species_, &QComboBox::currentIndexChanged, this, &ModelDialog::SpeciesChanged);
+    connect(species_, &QComboBox::currentIndexChanged, this, Guarded(this, &ModelDialog::SpeciesChanged));
     connect(tracer_, &QPushButton::clicked, this, &ModelDialog::TracerClicked);
     connect(ajuster_, &QPushButton::clicked, this, &ModelDialog::AjusterClicked);
     connect(fermer, &QPushButton::clicked, this, &QDialog::reject);

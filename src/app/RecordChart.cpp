@@ -1,6 +1,7 @@
 #include "RecordChart.h"
 
 #include "ChartDecimation.h"
+#include "ErrorBox.h"
 #include "MeasurementRecord.h"
 #include "NumberText.h"
 #include "TFAcquisition.h"
@@ -67,10 +68,10 @@ RecordChart::RecordChart(MeasurementRecord& record, QWidget* parent)
     // acts while the pointer is over the chart.
     setFocusPolicy(Qt::NoFocus);
     auto* home = new QShortcut(QKeySequence(Qt::Key_Home), this, nullptr, nullptr, Qt::WindowShortcut);
-    connect(home, &QShortcut::activated, this, [this] {
+    connect(home, &QShortcut::activated, this, Guarded([this] {
         if (rect().contains(mapFromGlobal(QCursor::pos())))
             ShowWholeCurve();
-    });
+    }));
 
     chart_->setTitle(QStringLiteral(" "));
     chart_->legend()->hide();
@@ -121,16 +122,16 @@ RecordChart::RecordChart(MeasurementRecord& record, QWidget* parent)
 
     redraw_->setSingleShot(true);
     redraw_->setInterval(kRedrawIntervalMs);
-    connect(redraw_, &QTimer::timeout, this, &RecordChart::FlushPending);
+    connect(redraw_, &QTimer::timeout, this, Guarded(this, &RecordChart::FlushPending));
     // A new plot width changes how many points a column holds.
-    connect(chart_, &QChart::plotAreaChanged, this, [this] {
+    connect(chart_, &QChart::plotAreaChanged, this, Guarded([this] {
         if (!redraw_->isActive())
             redraw_->start();
-    });
-    connect(&record_, &MeasurementRecord::RecordReset, this, &RecordChart::OnRecordReset);
-    connect(&record_, &MeasurementRecord::SampleAppended, this, &RecordChart::OnSampleAppended);
-    connect(&record_, &MeasurementRecord::ChartTitlesChanged, this, &RecordChart::OnTitlesChanged);
-    connect(&record_, &MeasurementRecord::ChartRebuilt, this, &RecordChart::OnChartRebuilt);
+    }));
+    connect(&record_, &MeasurementRecord::RecordReset, this, Guarded(this, &RecordChart::OnRecordReset));
+    connect(&record_, &MeasurementRecord::SampleAppended, this, Guarded(this, &RecordChart::OnSampleAppended));
+    connect(&record_, &MeasurementRecord::ChartTitlesChanged, this, Guarded(this, &RecordChart::OnTitlesChanged));
+    connect(&record_, &MeasurementRecord::ChartRebuilt, this, Guarded(this, &RecordChart::OnChartRebuilt));
 }
 
 QString RecordChart::TitleText() const
@@ -346,6 +347,16 @@ void RecordChart::UpdatePointer(QPointF viewPixel)
     crossY_->setLine(at.x(), plot.top(), at.x(), plot.bottom());
     crossX_->show();
     crossY_->show();
+}
+
+bool RecordChart::viewportEvent(QEvent* event)
+{
+    bool handled = false;
+    ErrorBox::Guard([&] {
+        handled = QChartView::viewportEvent(event);
+        return true;
+    });
+    return handled;
 }
 
 void RecordChart::wheelEvent(QWheelEvent* event)

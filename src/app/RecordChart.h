@@ -73,6 +73,8 @@ signals:
     void ViewChanged();
 
 protected:
+    // The one edge of the mouse and wheel handlers below: a failure ends there, in the error box.
+    bool viewportEvent(QEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;

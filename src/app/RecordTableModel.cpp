@@ -1,15 +1,16 @@
 #include "RecordTableModel.h"
 
+#include "ErrorBox.h"
 #include "MeasurementRecord.h"
 
 RecordTableModel::RecordTableModel(MeasurementRecord& record, QObject* parent)
     : QAbstractTableModel(parent)
     , record_(record)
 {
-    connect(&record_, &MeasurementRecord::TableChanged, this, &RecordTableModel::Reload);
-    connect(&record_, &MeasurementRecord::RecordReset, this, &RecordTableModel::Reload);
-    connect(&record_, &MeasurementRecord::SampleAppended, this, &RecordTableModel::Reload);
-    connect(&record_, &MeasurementRecord::CellChanged, this, &RecordTableModel::OnCellChanged);
+    connect(&record_, &MeasurementRecord::TableChanged, this, Guarded(this, &RecordTableModel::Reload));
+    connect(&record_, &MeasurementRecord::RecordReset, this, Guarded(this, &RecordTableModel::Reload));
+    connect(&record_, &MeasurementRecord::SampleAppended, this, Guarded(this, &RecordTableModel::Reload));
+    connect(&record_, &MeasurementRecord::CellChanged, this, Guarded(this, &RecordTableModel::OnCellChanged));
 }
 
 int RecordTableModel::rowCount(const QModelIndex& parent) const

@@ -1,6 +1,7 @@
 #include "ReportCommands.h"
 
 #include "DataCommands.h"
+#include "ErrorBox.h"
 #include "MeasurementRecord.h"
 #include "PointTableExport.h"
 #include "RecordChart.h"
@@ -47,10 +48,10 @@ ReportCommands::ReportCommands(TFAcquisition& window)
     SetQuantities([&window] { return window.Data().Document().Values(); });
     SetDataFolder([&window] { return window.Data().DataFolderPath(); });
     const MainMenu& m = window.Menu();
-    connect(m.Imprimer1, &QAction::triggered, this, &ReportCommands::Imprimer1Click);
-    connect(m.ExporterenPDF1, &QAction::triggered, this, &ReportCommands::ExporterenPDF1Click);
-    connect(m.Exporterletableau1, &QAction::triggered, this, &ReportCommands::Exporterletableau1Click);
-    connect(m.Copierlegraphique1, &QAction::triggered, this, &ReportCommands::Copierlegraphique1Click);
+    connect(m.Imprimer1, &QAction::triggered, this, Guarded(this, &ReportCommands::Imprimer1Click));
+    connect(m.ExporterenPDF1, &QAction::triggered, this, Guarded(this, &ReportCommands::ExporterenPDF1Click));
+    connect(m.Exporterletableau1, &QAction::triggered, this, Guarded(this, &ReportCommands::Exporterletableau1Click));
+    connect(m.Copierlegraphique1, &QAction::triggered, this, Guarded(this, &ReportCommands::Copierlegraphique1Click));
 }
 
 ReportCommands::ReportCommands(MeasurementRecord& record, RecordChart& chart, QObject* parent)

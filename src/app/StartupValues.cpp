@@ -1,5 +1,8 @@
 #include "StartupValues.h"
 
+#include "ChemistryFile.h"
+
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 
@@ -45,6 +48,18 @@ void Initialise(const QString& programFilePath)
     SetProgramDir(ProgramDirFromPath(programFilePath));
     SetHelpFilePath(ProgramDir() + QDir::separator() + QStringLiteral("Aides") + QDir::separator()
                     + QStringLiteral("Vexbase7.Hlp"));
+}
+
+QString OrganisationName()
+{
+    return QStringLiteral("Torvi");
+}
+
+void NameTheProgram()
+{
+    QCoreApplication::setOrganizationName(OrganisationName());
+    QCoreApplication::setApplicationName(ChemistryFile::ProgramName());
+    QCoreApplication::setApplicationVersion(ChemistryFile::Version());
 }
 
 }  // namespace StartupValues

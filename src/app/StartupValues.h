@@ -19,4 +19,11 @@ void SetHelpFilePath(const QString& path);
 // Sets both from the program's path; called first thing in main.
 void Initialise(const QString& programFilePath);
 
+// The maker's name, under which the program keeps its settings ("Torvi").
+QString OrganisationName();
+// Names the application (maker, program "Quorin", version "7.0.0"): every QSettings() of the
+// program then opens the one key "Software\Torvi\Quorin" (a file elsewhere), and the
+// journal's folder is the program's own.
+void NameTheProgram();
+
 }  // namespace StartupValues

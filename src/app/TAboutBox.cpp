@@ -1,5 +1,6 @@
 #include "TAboutBox.h"
 
+#include "ErrorBox.h"
 #include "ProgramIcon.h"
 
 #include <QFrame>
@@ -65,7 +66,7 @@ TAboutBox::TAboutBox(QWidget* parent)
     layout->addWidget(panel, 1);
     layout->addLayout(buttons);
 
-    connect(okButton, &QPushButton::clicked, this, &TAboutBox::OKButtonClick);
+    connect(okButton, &QPushButton::clicked, this, Guarded(this, &TAboutBox::OKButtonClick));
 }
 
 void TAboutBox::Apropos1Click()

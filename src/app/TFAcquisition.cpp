@@ -67,7 +67,7 @@ TFAcquisition::TFAcquisition(Clock& clock, BoardSetup board, const MessageEndpoi
     setFont(DesignFont(8));
 
     menu_ = BuildMainMenu(menuBar());
-    connect(menu_.Quitter1, &QAction::triggered, this, &TFAcquisition::Quitter1Click);
+    connect(menu_.Quitter1, &QAction::triggered, this, Guarded(this, &TFAcquisition::Quitter1Click));
 
     auto* central = new QWidget;
     auto* row = new QHBoxLayout(central);
@@ -100,7 +100,7 @@ TFAcquisition::TFAcquisition(Clock& clock, BoardSetup board, const MessageEndpoi
     setTabOrder(Button1, Edit2);
 
     connect(record_, &MeasurementRecord::SampleAppended, this,
-            [this](int row, double) { Edit6->setText(QString::number(row)); });
+            Guarded([this](int row, double) { Edit6->setText(QString::number(row)); }));
 
     // Listens from the window's creation to the end of the program.
     msgServer1_ = std::make_unique<TMainMsgServer>(nullptr, endpoint.port, endpoint.address);
@@ -123,7 +123,7 @@ TFAcquisition::TFAcquisition(Clock& clock, BoardSetup board, const MessageEndpoi
     // electrode check sees what the press left in the status bar and yields to its message.
     auto* analysis = new AnalysisCommands(*this);
     connect(Button1, &QPushButton::clicked, analysis,
-            [this, analysis] { analysis->ShowElectrodeCheck(*electrode_, StatusText()); });
+            Guarded([this, analysis] { analysis->ShowElectrodeCheck(*electrode_, StatusText()); }));
     // Print, PDF, CSV and the chart on the clipboard, on the Fichier and Edition items.
     auto* report = new ReportCommands(*this);
     // The report prints the fitted model after the equivalence results, as the copy does.
@@ -187,30 +187,30 @@ void TFAcquisition::ConnectMenu()
 {
     const MainMenu& m = menu_;
     DataCommands* d = dataCommands_;
-    connect(m.Ouvrir1, &QAction::triggered, d, &DataCommands::Ouvrir1Click);
-    connect(m.Enregistrer1, &QAction::triggered, d, &DataCommands::Enregistrer1Click);
-    connect(m.Enregistrersous1, &QAction::triggered, d, &DataCommands::Enregistrersous1Click);
-    connect(m.Ajouteruncommentaire1, &QAction::triggered, d, &DataCommands::Ajouteruncommentaire1Click);
-    connect(m.Eliminerdespoints1, &QAction::triggered, d, &DataCommands::Eliminerdespoints1Click);
-    connect(m.Rtablirtouslespoints1, &QAction::triggered, d, &DataCommands::Rtablirtouslespoints1Click);
-    connect(m.Copiersparateurdcimal1, &QAction::triggered, d, &DataCommands::Copier1Click);
-    connect(m.Copiersparateurdcimal2, &QAction::triggered, d, &DataCommands::Copiersparateurdcimal2Click);
-    connect(m.Ouvrirlenavigateur1, &QAction::triggered, launchers_, &Launchers::Ouvrirlenavigateur1Click);
-    connect(m.Quitteretlancernavigateur1, &QAction::triggered, this, [this] {
+    connect(m.Ouvrir1, &QAction::triggered, d, Guarded(d, &DataCommands::Ouvrir1Click));
+    connect(m.Enregistrer1, &QAction::triggered, d, Guarded(d, &DataCommands::Enregistrer1Click));
+    connect(m.Enregistrersous1, &QAction::triggered, d, Guarded(d, &DataCommands::Enregistrersous1Click));
+    connect(m.Ajouteruncommentaire1, &QAction::triggered, d, Guarded(d, &DataCommands::Ajouteruncommentaire1Click));
+    connect(m.Eliminerdespoints1, &QAction::triggered, d, Guarded(d, &DataCommands::Eliminerdespoints1Click));
+    connect(m.Rtablirtouslespoints1, &QAction::triggered, d, Guarded(d, &DataCommands::Rtablirtouslespoints1Click));
+    connect(m.Copiersparateurdcimal1, &QAction::triggered, d, Guarded(d, &DataCommands::Copier1Click));
+    connect(m.Copiersparateurdcimal2, &QAction::triggered, d, Guarded(d, &DataCommands::Copiersparateurdcimal2Click));
+    connect(m.Ouvrirlenavigateur1, &QAction::triggered, launchers_, Guarded(launchers_, &Launchers::Ouvrirlenavigateur1Click));
+    connect(m.Quitteretlancernavigateur1, &QAction::triggered, this, Guarded([this] {
         quitting_ = true;
         EndMeasurements();
         launchers_->Quitteretlancernavigateur1Click();
-    });
-    connect(m.N5, &QAction::triggered, launchers_, &Launchers::N5Click);
-    connect(m.Ecrirelauteur1, &QAction::triggered, launchers_, &Launchers::Ecrirelauteur1Click);
-    connect(m.Conseils1, &QAction::triggered, PagesDlg, &TPagesDlg::Conseils1Click);
-    connect(m.Aiderapide1, &QAction::triggered, PagesDlg, &TPagesDlg::Conseils1Click);
-    connect(m.Index1, &QAction::triggered, help_, &HelpController::Index1Click);
-    connect(m.Apropos1, &QAction::triggered, AboutBox, &TAboutBox::Apropos1Click);
+    }));
+    connect(m.N5, &QAction::triggered, launchers_, Guarded(launchers_, &Launchers::N5Click));
+    connect(m.Ecrirelauteur1, &QAction::triggered, launchers_, Guarded(launchers_, &Launchers::Ecrirelauteur1Click));
+    connect(m.Conseils1, &QAction::triggered, PagesDlg, Guarded(PagesDlg, &TPagesDlg::Conseils1Click));
+    connect(m.Aiderapide1, &QAction::triggered, PagesDlg, Guarded(PagesDlg, &TPagesDlg::Conseils1Click));
+    connect(m.Index1, &QAction::triggered, help_, Guarded(help_, &HelpController::Index1Click));
+    connect(m.Apropos1, &QAction::triggered, AboutBox, Guarded(AboutBox, &TAboutBox::Apropos1Click));
     TFDgReseau* reseau = fdgReseau_.get();
-    connect(m.Envoyersurlerseau1, &QAction::triggered, reseau, &TFDgReseau::Envoyersurlerseau1Click);
-    connect(m.Testerlerseau1, &QAction::triggered, reseau, &TFDgReseau::Testerlerseau1Click);
-    connect(m.Rseau1, &QAction::triggered, reseau, &TFDgReseau::Testerlerseau1Click);
+    connect(m.Envoyersurlerseau1, &QAction::triggered, reseau, Guarded(reseau, &TFDgReseau::Envoyersurlerseau1Click));
+    connect(m.Testerlerseau1, &QAction::triggered, reseau, Guarded(reseau, &TFDgReseau::Testerlerseau1Click));
+    connect(m.Rseau1, &QAction::triggered, reseau, Guarded(reseau, &TFDgReseau::Testerlerseau1Click));
 }
 
 void TFAcquisition::SetStatusText(const QString& text)
@@ -238,7 +238,11 @@ void TFAcquisition::showEvent(QShowEvent* event)
         shown_ = true;
         if (benchWindow_)
             benchWindow_->show();
-        FormShow();
+        // The command-line file may not read: the error box says so and the window is there.
+        ErrorBox::Guard([this] {
+            FormShow();
+            return true;
+        });
     }
 }
 
@@ -261,6 +265,17 @@ void TFAcquisition::OpenNamedFile(const QString& path)
 }
 
 bool TFAcquisition::eventFilter(QObject* watched, QEvent* event)
+{
+    // The window's key and focus handlers end here when they fail, at their own edge.
+    bool consumed = false;
+    ErrorBox::Guard([&] {
+        consumed = FilterEvent(watched, event);
+        return true;
+    });
+    return consumed || QMainWindow::eventFilter(watched, event);
+}
+
+bool TFAcquisition::FilterEvent(QObject* watched, QEvent* event)
 {
     switch (event->type()) {
     case QEvent::KeyPress: {
@@ -299,7 +314,7 @@ bool TFAcquisition::eventFilter(QObject* watched, QEvent* event)
     default:
         break;
     }
-    return QMainWindow::eventFilter(watched, event);
+    return false;
 }
 
 bool TFAcquisition::FormKeyPress(QObject* receiver, QKeyEvent* event)
@@ -336,6 +351,16 @@ bool TFAcquisition::FormKeyPress(QObject* receiver, QKeyEvent* event)
 }
 
 void TFAcquisition::closeEvent(QCloseEvent* event)
+{
+    // A failure while closing leaves the window open, as a failed write of its values does.
+    if (!ErrorBox::Guard([&] {
+            FormCloseQuery(event);
+            return true;
+        }))
+        event->ignore();
+}
+
+void TFAcquisition::FormCloseQuery(QCloseEvent* event)
 {
     if (!quitting_ && run_->Measuring()) {
         bool quit = false;

@@ -131,8 +131,12 @@ private:
     // The program is ending: no more samples, and the measurement thread ends (after the
     // sample under way at most) before the board goes.
     void EndMeasurements();
+    // Keys and focus of the window's controls; true when the event is consumed.
+    bool FilterEvent(QObject* watched, QEvent* event);
     // Sees every character typed in this window before the focused control does.
     bool FormKeyPress(QObject* receiver, QKeyEvent* event);
+    // Asks during a run, writes the window values, and accepts or ignores the close.
+    void FormCloseQuery(QCloseEvent* event);
 
     Clock& clock_;
     BoardSetup board_;

@@ -1,5 +1,6 @@
 #include "TFAcquisition.h"
 
+#include "ErrorBox.h"
 #include "MeasurementRecord.h"
 #include "RecordChart.h"
 #include "RecordTableModel.h"
@@ -240,11 +241,11 @@ QWidget* TFAcquisition::BuildGrid()
     // Queued: the view lays out its new rows before it can scroll to them.
     connect(
         record_, &MeasurementRecord::TopRowChanged, this,
-        [this] {
+        Guarded([this] {
             const int top = record_->TopRow();
             if (top - 1 < tableModel_->rowCount())
                 StringGrid1->scrollTo(tableModel_->index(top - 1, 0), QAbstractItemView::PositionAtTop);
-        },
+        }),
         Qt::QueuedConnection);
     return StringGrid1;
 }

@@ -1,5 +1,7 @@
 #include "TPagesDlg.h"
 
+#include "ErrorBox.h"
+
 #include <QFont>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -95,7 +97,7 @@ TPagesDlg::TPagesDlg(QWidget* mainWindow)
     layout->addWidget(pageControl);
     layout->addLayout(buttons);
 
-    connect(okBtn, &QPushButton::clicked, this, &TPagesDlg::OKBtnClick);
+    connect(okBtn, &QPushButton::clicked, this, Guarded(this, &TPagesDlg::OKBtnClick));
 }
 
 QString TPagesDlg::PageCaption(int page)

@@ -1,3 +1,6 @@
+#include "AppLog.h"
+#include "ErrorBox.h"
+#include "Journal.h"
 #include "QuorinApplication.h"
 #include "StartupValues.h"
 #include "TFAcquisition.h"
@@ -9,15 +12,26 @@ int main(int argc, char** argv)
 {
     QuorinApplication app(argc, argv);
     StartupValues::Initialise(QCoreApplication::applicationFilePath());
-    QCoreApplication::setOrganizationName(QStringLiteral("Torvi"));
-    QCoreApplication::setApplicationName(QStringLiteral("Quorin"));
+    StartupValues::NameTheProgram();
+    const Journal journal(Journal::DefaultFolder());
+    const QString program = QCoreApplication::applicationName() + QLatin1Char(' ') + QCoreApplication::applicationVersion();
+    qCInfo(lcApp).noquote() << QStringLiteral("%1 démarre (%2)")
+                                   .arg(program, QCoreApplication::arguments().join(QLatin1Char(' ')));
 
     // The standard dialogs (files, questions) speak French like the rest of the program.
     QTranslator qtFrench;
     if (qtFrench.load(QStringLiteral("qtbase_fr"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QCoreApplication::installTranslator(&qtFrench);
 
-    TFAcquisition FAcquisition;
-    FAcquisition.show();
-    return app.exec();
+    int result = 1;
+    // The window's own handlers catch their failures; what is left here is a window that could
+    // not be built (sockets refused by the system), said before the program ends.
+    ErrorBox::Guard([&] {
+        TFAcquisition FAcquisition;
+        FAcquisition.show();
+        result = QCoreApplication::exec();
+        return true;
+    });
+    qCInfo(lcApp).noquote() << QStringLiteral("%1 s'arrête (code %2)").arg(program).arg(result);
+    return result;
 }

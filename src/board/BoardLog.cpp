@@ -1,0 +1,3 @@
+#include "BoardLog.h"
+
+Q_LOGGING_CATEGORY(lcBoard, "quorin.board")

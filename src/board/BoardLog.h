@@ -1,0 +1,6 @@
+#pragma once
+
+#include <QLoggingCategory>
+
+// The journal's category for this library ("quorin.board"): what happened, never one line per sample.
+Q_DECLARE_LOGGING_CATEGORY(lcBoard)
