@@ -1,5 +1,6 @@
 #include "BoardSetup.h"
 
+#include "BoardLog.h"
 #include "EmulatedBoard.h"
 #include "LinuxPortBus.h"
 
@@ -53,14 +54,18 @@ BoardSetup CreateBoard(const QStringList& arguments, const QString& environmentV
     if (!byOption && !realWanted) {
         if (wanted.isEmpty() || wanted == QLatin1String("simulation"))
             return Simulation(clock, QString());
-        return Simulation(clock, QStringLiteral("Valeur inconnue de la variable %1 : « %2 » (valeurs possibles : "
-                                                "reelle, simulation).")
-                                         .arg(QLatin1String(kBoardEnvironmentVariable), environmentValue) +
-                                     kFallBack);
+        const QString refusal = QStringLiteral("Valeur inconnue de la variable %1 : « %2 » (valeurs possibles : "
+                                               "reelle, simulation).")
+                                    .arg(QLatin1String(kBoardEnvironmentVariable), environmentValue);
+        qCWarning(lcBoard).noquote() << QStringLiteral("Carte refusée : %1").arg(refusal);
+        return Simulation(clock, refusal + kFallBack);
     }
 
-    if (!openRealBus)
-        return Simulation(clock, QStringLiteral("La carte d'acquisition est inaccessible.") + kFallBack);
+    if (!openRealBus) {
+        const QString refusal = QStringLiteral("La carte d'acquisition est inaccessible.");
+        qCWarning(lcBoard).noquote() << QStringLiteral("Carte refusée : %1").arg(refusal);
+        return Simulation(clock, refusal + kFallBack);
+    }
     BoardSetup setup;
     setup.openRealBus = openRealBus;
     setup.simulated = false;

@@ -1,11 +1,11 @@
 #include "BoardWorker.h"
 
+#include "BoardLog.h"
 #include "BoardSetup.h"
 #include "Clock.h"
 #include "PortBus.h"
 #include "TTorviC.h"
 
-#include <QLoggingCategory>
 #include <QThread>
 
 #include <exception>
@@ -13,8 +13,6 @@
 #include <stdexcept>
 
 namespace {
-
-Q_LOGGING_CATEGORY(lcBoard, "quorin.board")
 
 // The French text of a failure that reached the worker (what() is UTF-8 in the program).
 QString FailureText(const std::exception& error)
@@ -35,6 +33,18 @@ BoardWorker::BoardWorker(Clock& clock) : clock_(clock)
 BoardWorker::~BoardWorker() = default;
 
 QString BoardWorker::Open(BoardSetup& setup)
+{
+    const QString refusal = OpenBoard(setup);
+    if (refusal.isEmpty())
+        qCInfo(lcBoard).noquote() << QStringLiteral("Carte choisie : %1")
+                                         .arg(setup.simulated ? QStringLiteral("banc de simulation")
+                                                              : QStringLiteral("carte d'acquisition réelle"));
+    else
+        qCWarning(lcBoard).noquote() << QStringLiteral("Carte refusée : %1").arg(refusal);
+    return refusal;
+}
+
+QString BoardWorker::OpenBoard(BoardSetup& setup)
 {
     try {
         QString refusal = OpenRealBus(setup);
@@ -96,7 +106,10 @@ BoardReading BoardWorker::Read(std::uint64_t tag, std::uint32_t count, double fr
         reading.failure = BoardReading::Failure::Exception;
         reading.failureText = kUnknownFailure;
     }
-    if (reading.failure != BoardReading::Failure::None && reading.endedMs == 0)
-        reading.endedMs = clock_.NowMs();
+    if (reading.failure != BoardReading::Failure::None) {
+        if (reading.endedMs == 0)
+            reading.endedMs = clock_.NowMs();
+        qCWarning(lcBoard).noquote() << QStringLiteral("Mesure en échec : %1").arg(reading.failureText);
+    }
     return reading;
 }

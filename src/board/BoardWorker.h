@@ -36,6 +36,7 @@ signals:
     void Measured(const BoardReading& reading);
 
 private:
+    QString OpenBoard(BoardSetup& setup);
     BoardReading Read(std::uint64_t tag, std::uint32_t count, double frequency);
 
     Clock& clock_;

@@ -18,6 +18,12 @@ void ChemistryDocument::TakeMeasurementText(const MeasurementRecord& record)
     measurementText_ = MeasurementTextIo::BuildMeasurementText(record);
 }
 
+int ChemistryDocument::HeldPointCount() const
+{
+    // One TAB per point, between its pH and its volume.
+    return static_cast<int>(measurementText_.count(QLatin1Char('\t')));
+}
+
 QString ChemistryDocument::BuildFileText() const
 {
     return ChemistryFile::BuildFileText(headerLines_, values_, measurementText_);

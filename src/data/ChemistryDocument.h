@@ -18,6 +18,8 @@ public:
     ChemistryDocument();
 
     const QString& MeasurementText() const { return measurementText_; }
+    // The points of MeasurementText, which is what files contain.
+    int HeldPointCount() const;
     // MeasurementText := the measurement text of the current table (end of a run, end of an open).
     void TakeMeasurementText(const MeasurementRecord& record);
 

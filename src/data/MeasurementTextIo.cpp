@@ -1,5 +1,6 @@
 #include "MeasurementTextIo.h"
 
+#include "DataLog.h"
 #include "MeasurementRecord.h"
 #include "NumberText.h"
 
@@ -150,6 +151,11 @@ std::optional<TableRows> ReadRows(const QString& text, const Progress& progress)
             && !progress(0.5 * static_cast<double>(position) / static_cast<double>(text.size())))
             return std::nullopt;
     }
+
+    if (table.result.unreadable)
+        qCWarning(lcData).noquote() << QStringLiteral("Lecture arrêtée au nombre %1, qui ne se lit pas : « %2 »")
+                                           .arg(fields.size() + 1)
+                                           .arg(text.mid(position, 24).simplified());
 
     const auto cell = [&text](const Field& field, int precision, int decimals) {
         return field.kept ? text.mid(field.at, field.length) : NumberText::Fixed(field.value, precision, decimals);

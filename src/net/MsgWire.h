@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include <cstdint>
 #include <functional>
 #include <optional>
 
@@ -11,6 +12,8 @@
 // 16-byte acknowledgement from the server. Lengths count bytes of Windows-1252 text.
 namespace MsgWire {
 
+// The port every copy of the program listens on and sends to.
+inline constexpr std::uint16_t kPort = 6711;
 inline constexpr int kMaxFieldBytes = 9999;
 inline constexpr int kLengthBytes = 4;
 inline constexpr int kAcknowledgementBytes = 16;

@@ -19,7 +19,7 @@ List Defaults()
 
 std::optional<List> Load()
 {
-    const QSettings settings(QStringLiteral("Torvi"), QStringLiteral("Quorin"));
+    const QSettings settings;
     if (!settings.contains(ValueName(1)))
         return std::nullopt;
     List addresses;
@@ -32,7 +32,7 @@ std::optional<List> Load()
 
 void Save(const List& addresses)
 {
-    QSettings settings(QStringLiteral("Torvi"), QStringLiteral("Quorin"));
+    QSettings settings;
     for (int n = 1; n <= kCount; ++n)
         settings.setValue(ValueName(n), addresses[n - 1]);
 }

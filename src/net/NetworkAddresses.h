@@ -5,8 +5,9 @@
 #include <array>
 #include <optional>
 
-// The eight destination addresses of the network send, kept in the program's settings as
-// "Adresse réseau 1" to "Adresse réseau 8".
+// The eight destination addresses of the network send, kept in the program's settings (the
+// application's names, which the program sets at start) as "Adresse réseau 1" to "Adresse
+// réseau 8".
 namespace NetworkAddresses {
 
 inline constexpr int kCount = 8;

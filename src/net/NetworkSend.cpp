@@ -1,5 +1,7 @@
 #include "NetworkSend.h"
 
+#include "MsgWire.h"
+#include "NetLog.h"
 #include "TMsgSender.h"
 
 #include <algorithm>
@@ -27,6 +29,7 @@ QString SendToAddresses(TMsgSender& sender, const NetworkAddresses::List& addres
 {
     sender.Abort();
     QString report;
+    const qsizetype bytes = MsgWire::ToWire(text).size();
     count = std::min(count, NetworkAddresses::kCount);
     for (int n = 1; n <= count; ++n) {
         const QString& address = addresses[n - 1];
@@ -38,7 +41,10 @@ QString SendToAddresses(TMsgSender& sender, const NetworkAddresses::List& addres
         sender.SetFromName(QString());
         try {
             sender.SendText(text);
-        } catch (const std::exception&) {
+            qCInfo(lcNet).noquote() << QStringLiteral("Envoi à %1 : réussi (%2 octets)").arg(address).arg(bytes);
+        } catch (const std::exception& error) {
+            qCWarning(lcNet).noquote()
+                << QStringLiteral("Envoi à %1 : échec (%2)").arg(address, QString::fromUtf8(error.what()));
             // Each failure only lists its address; the next address is tried all the same.
             if (report.isEmpty())
                 report = ReportHeading();

@@ -1,5 +1,6 @@
 #include "TConnectionServer.h"
 
+#include "NetLog.h"
 #include "TServeThread.h"
 
 #include <QDeadlineTimer>
@@ -43,12 +44,18 @@ void TConnectionServer::AcceptHandler()
         try {
             SetWaitDone(true);
             const SocketApi::Handle accepted = Accept();
-            if (ClientCount() >= limits_.maxConnections)
+            if (ClientCount() >= limits_.maxConnections) {
                 SocketApi::Close(accepted);
-            else
+                qCWarning(lcNet).noquote() << QStringLiteral("Connexion de %1 fermée : %2 échanges déjà en cours")
+                                                  .arg(RemoteAddress().toString())
+                                                  .arg(limits_.maxConnections);
+            } else {
                 StartServeThread(accepted);
-        } catch (const std::exception&) {
+            }
+        } catch (const std::exception& error) {
             // A connection that cannot be taken over is not served; the server goes on.
+            qCWarning(lcNet).noquote() << QStringLiteral("Connexion entrante non servie : %1")
+                                              .arg(QString::fromUtf8(error.what()));
         }
     }
     if (OnClientContact)

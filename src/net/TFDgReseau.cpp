@@ -1,6 +1,7 @@
 #include "TFDgReseau.h"
 
 #include "MsgWire.h"
+#include "NetLog.h"
 #include "NetworkSend.h"
 #include "TMainMsgServer.h"
 #include "TMsgSender.h"
@@ -149,7 +150,17 @@ void TFDgReseau::SendMeasurements()
 
     memo1_->clear();
     networkAddresses_ = FieldTexts();
-    const QString text = measurementText_ ? measurementText_() : QString();
+    QString text;
+    try {
+        text = measurementText_ ? measurementText_() : QString();
+    } catch (const std::exception& error) {
+        // The text comes from outside this dialog: its failure is the dialog's report, and
+        // nothing is sent.
+        qCWarning(lcNet).noquote() << QStringLiteral("Texte à envoyer indisponible : %1")
+                                          .arg(QString::fromUtf8(error.what()));
+        memo1_->setPlainText(QString::fromUtf8(error.what()));
+        return;
+    }
     QString report = SendToAddresses(text, NetworkAddresses::kCount);
     if (!report.isEmpty() && MsgWire::ToWire(text).size() > MsgWire::kMaxFieldBytes)
         report = NetworkSend::TooLongLine() + QLatin1Char('\n') + report;

@@ -2,6 +2,7 @@
 
 #include "ESocketError.h"
 #include "MsgWire.h"
+#include "NetLog.h"
 
 TMsgSender::TMsgSender(QObject* owner) : TSocketLink(owner)
 {
@@ -51,8 +52,9 @@ QString TMsgSender::SendText(const QString& message)
         ClearWaitLimits();
         try {
             Disconnect();
-        } catch (const ESocketError&) {
+        } catch (const ESocketError& error) {
             // The send's own failure is the one to report.
+            qCWarning(lcNet).noquote() << QStringLiteral("Fermeture après un envoi en échec : %1").arg(error.Text());
         }
         throw;
     }
@@ -69,7 +71,8 @@ void TMsgSender::Abort()
     Cancel();
     try {
         Disconnect();
-    } catch (const ESocketError&) {
+    } catch (const ESocketError& error) {
         // The connection is dropped either way.
+        qCWarning(lcNet).noquote() << QStringLiteral("Fermeture à l'abandon d'un envoi : %1").arg(error.Text());
     }
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "MsgWire.h"
 #include "TSocketLink.h"
 
 // Sends one text message per call to the message server of another copy of the program (or
@@ -9,7 +10,7 @@ class TMsgSender : public TSocketLink {
     Q_OBJECT
 
 public:
-    static constexpr std::uint16_t kDefaultPort = 6711;
+    static constexpr std::uint16_t kDefaultPort = MsgWire::kPort;
 
     explicit TMsgSender(QObject* owner = nullptr);
 

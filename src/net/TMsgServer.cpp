@@ -1,6 +1,7 @@
 #include "TMsgServer.h"
 
 #include "MsgWire.h"
+#include "NetLog.h"
 
 TMsgServer::TMsgServer(QObject* owner) : TConnectionServer(owner)
 {
@@ -16,8 +17,14 @@ void TMsgServer::Serve()
 {
     const std::optional<MsgWire::Frame> frame =
         MsgWire::ReadFrame([this](int count) { return Read(static_cast<std::uint16_t>(count)); });
-    if (!frame)
+    if (!frame) {
+        qCWarning(lcNet).noquote() << QStringLiteral("Message de %1 illisible : connexion fermée sans réponse")
+                                          .arg(RemoteAddress().toString());
         return;
+    }
+    qCInfo(lcNet).noquote() << QStringLiteral("Message reçu de %1 : %2 octets")
+                                   .arg(RemoteAddress().toString())
+                                   .arg(frame->message.size());
     const QByteArray acknowledgement = MsgWire::Acknowledgement();
     SendBuffer(acknowledgement.constData(), MsgWire::kAcknowledgementBytes);
     // The listening server's handler; a component serving on its own has only its own.

@@ -1,9 +1,10 @@
 #pragma once
 
+#include "MsgWire.h"
 #include "TConnectionServer.h"
 
-// Receives text messages on port 6711: each accepted connection reads the name and the
-// message fields, answers with the acknowledgement and hands both to OnMessage, on the
+// Receives text messages on the program's port: each accepted connection reads the name and
+// the message fields, answers with the acknowledgement and hands both to OnMessage, on the
 // connection's thread.
 class TMsgServer : public TConnectionServer {
     Q_OBJECT
@@ -12,7 +13,7 @@ public:
     // Sender is the per-connection component that served the exchange.
     using TMessageEvent = std::function<void(QObject* sender, const QString& sFrom, const QString& sMsg)>;
 
-    static constexpr std::uint16_t kDefaultPort = 6711;
+    static constexpr std::uint16_t kDefaultPort = MsgWire::kPort;
 
     explicit TMsgServer(QObject* owner = nullptr);
 

@@ -1,5 +1,6 @@
 #include "TServeThread.h"
 
+#include "NetLog.h"
 #include "TConnectionServer.h"
 
 TServeThread::TServeThread(std::unique_ptr<TConnectionServer> component)
@@ -20,7 +21,10 @@ void TServeThread::run()
         component->BeginExchange();
         component->Serve();
     } catch (...) {
-        // A failed exchange ends silently; its connection is released below like any other.
+        // A failed exchange ends without a word to the peer; its connection is released below
+        // like any other, and the journal says why.
+        qCWarning(lcNet).noquote() << QStringLiteral("Echange avec %1 interrompu : %2")
+                                          .arg(component->RemoteAddress().toString(), CaughtText());
     }
     std::lock_guard lock(TConnectionServer::ProcessLock());
     component->Server()->ReleaseClient(component);

@@ -1,6 +1,7 @@
 #include "TSocketLink.h"
 
 #include "ESocketError.h"
+#include "NetLog.h"
 #include "SocketErrorTable.h"
 #include "TWaitTimer.h"
 
@@ -81,8 +82,9 @@ TSocketLink::~TSocketLink()
     destroying_ = true;
     try {
         CloseStep();
-    } catch (const ESocketError&) {
+    } catch (const ESocketError& error) {
         // The handle is released whatever close says; there is nobody left to tell.
+        qCWarning(lcNet).noquote() << QStringLiteral("Fermeture d'une socket détruite : %1").arg(error.Text());
     }
     if (countsInLibrary_) {
         std::lock_guard lock(CountLock());
@@ -124,6 +126,8 @@ void TSocketLink::Report(const QString& text, int level)
             OnStatus(this, text);
         } catch (...) {
             // A status handler's failure must not break the operation it reports on.
+            qCWarning(lcNet).noquote() << QStringLiteral("Compte rendu « %1 » : échec ignoré (%2)")
+                                              .arg(text, CaughtText());
         }
     }
 }
@@ -241,6 +245,7 @@ void TSocketLink::Connect()
             if (text == QString::fromUtf8(kLookupTimedOut) || text == QString::fromUtf8(kLookupCanceled))
                 throw;
             // Any other lookup failure leaves the address 0, which is reported below.
+            qCWarning(lcNet).noquote() << QStringLiteral("Recherche de l'hôte « %1 » : %2").arg(host_, text);
         }
         if (remoteAddress_ != 0)
             break;
@@ -352,8 +357,10 @@ void TSocketLink::PeerClosed()
 {
     try {
         CloseStep();
-    } catch (const ESocketError&) {
+    } catch (const ESocketError& error) {
         // The peer is gone either way; the handle has been released.
+        qCWarning(lcNet).noquote() << QStringLiteral("Fermeture après le départ du correspondant : %1")
+                                          .arg(error.Text());
     }
 }
 

@@ -3,6 +3,7 @@
 
 #include "ESocketAbort.h"
 #include "ESocketError.h"
+#include "NetLog.h"
 
 #include <QSocketNotifier>
 #include <QtEndian>
@@ -42,8 +43,9 @@ void TSocketLink::StopListening()
         return;
     try {
         CloseStep();
-    } catch (const ESocketError&) {
+    } catch (const ESocketError& error) {
         // The listening handle is released whatever close says.
+        qCWarning(lcNet).noquote() << QStringLiteral("Fin de l'écoute : %1").arg(error.Text());
     }
 }
 

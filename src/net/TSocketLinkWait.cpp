@@ -2,6 +2,7 @@
 #include "TSocketLink.h"
 
 #include "ESocketError.h"
+#include "NetLog.h"
 #include "TWaitTimer.h"
 
 #include <QEventLoop>
@@ -158,6 +159,7 @@ void TSocketLink::ReadNotified()
                 acceptHook();
         } catch (...) {
             // A connection that cannot be taken is not served; the server goes on listening.
+            qCWarning(lcNet).noquote() << QStringLiteral("Connexion entrante abandonnée : %1").arg(CaughtText());
         }
         if (!listening_)
             return;
@@ -180,7 +182,8 @@ void TSocketLink::ReadNotified()
         if (dataArrivalHook)
             dataArrivalHook();
     } catch (...) {
-        // Failures of notification actions are dropped.
+        // Failures of notification actions are dropped; the journal keeps them.
+        qCWarning(lcNet).noquote() << QStringLiteral("Arrivée de données : échec ignoré (%1)").arg(CaughtText());
     }
     if (!connected_ || socket_ == SocketApi::kNoSocket)
         return;
@@ -197,8 +200,10 @@ void TSocketLink::ReadNotified()
         return;
     try {
         CloseStep();
-    } catch (const ESocketError&) {
-        // Failures of notification actions are dropped.
+    } catch (...) {
+        // Failures of notification actions are dropped; the journal keeps them.
+        qCWarning(lcNet).noquote() << QStringLiteral("Fermeture par le correspondant : échec ignoré (%1)")
+                                          .arg(CaughtText());
     }
 }
 
@@ -217,7 +222,8 @@ void TSocketLink::WriteNotified()
                 if (OnConnect)
                     OnConnect(this);
             } catch (...) {
-                // Failures of notification actions are dropped.
+                // Failures of notification actions are dropped; the journal keeps them.
+                qCWarning(lcNet).noquote() << QStringLiteral("Connexion établie : échec ignoré (%1)").arg(CaughtText());
             }
         }
     }
