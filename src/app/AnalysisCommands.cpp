@@ -1,10 +1,12 @@
 #include "AnalysisCommands.h"
 
+#include "AppLog.h"
 #include "ConvertError.h"
 #include "DataCommands.h"
 #include "ElectrodeCalibration.h"
 #include "ElectrodeCheck.h"
 #include "ErrorBox.h"
+#include "FileDialogRunner.h"
 #include "FileError.h"
 #include "MeasurementRecord.h"
 #include "ModelCommands.h"
@@ -41,13 +43,6 @@ const QColor kMarkColour(150, 0, 150);
 
 const QString kPngFilter = QStringLiteral("Image PNG (*.png)");
 const QString kSvgFilter = QStringLiteral("Image SVG (*.svg)");
-
-QString RunFileDialog(QFileDialog& dialog)
-{
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return {};
-    return dialog.selectedFiles().constFirst();
-}
 
 QAction* Item(QMenu* menu, const QString& caption, const QString& name)
 {
@@ -404,6 +399,7 @@ void AnalysisCommands::WriteImage(const QString& path, bool svg)
     // Until commit() the previous file, if any, stays as it was.
     if (!file.commit())
         throw FileError::CannotWrite(path, file.errorString());
+    qCInfo(lcApp).noquote() << QStringLiteral("Graphique enregistré : %1").arg(QDir::toNativeSeparators(path));
 }
 
 void AnalysisCommands::ShowElectrodeCheck(const ElectrodeCalibration& electrode, const QString& pressStatusMessage)
@@ -414,6 +410,8 @@ void AnalysisCommands::ShowElectrodeCheck(const ElectrodeCalibration& electrode,
         return;
     // In the difference mode the converted voltage is half the electrode's.
     const double scale = electrode.DifferentialMode() ? 2.0 : 1.0;
-    if (const auto check = ElectrodeCheck::Evaluate(electrode.Slope(), electrode.Intercept(), scale))
+    if (const auto check = ElectrodeCheck::Evaluate(electrode.Slope(), electrode.Intercept(), scale)) {
+        qCInfo(lcApp).noquote() << QStringLiteral("Contrôle de l'électrode : %1").arg(ElectrodeCheck::Text(*check));
         status_(ElectrodeCheck::Text(*check));
+    }
 }

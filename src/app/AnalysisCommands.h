@@ -1,5 +1,6 @@
 #pragma once
 
+#include "FileDialogRunner.h"
 #include "HeaderValues.h"
 #include "TitrationAnalysis.h"
 
@@ -37,8 +38,6 @@ public:
     using FolderProvider = std::function<QString()>;
     // The comment dialog's quantities as they stand.
     using QuantitiesProvider = std::function<HeaderValues()>;
-    // Shows a configured file dialog and returns the chosen path, empty when cancelled.
-    using FileDialogRunner = std::function<QString(QFileDialog&)>;
 
     static inline const QString kMenuCaption = QStringLiteral("A&nalyse");
 

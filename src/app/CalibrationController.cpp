@@ -1,5 +1,6 @@
 #include "CalibrationController.h"
 
+#include "AppLog.h"
 #include "ElectrodeCalibration.h"
 #include "ErrorBox.h"
 #include "FrameColours.h"
@@ -48,8 +49,11 @@ void CalibrationController::Button1Click()
     window_.SetStatusText(QString());
     // A buffer text that does not read throws here, before any widget changes: the error box
     // shows it and the operator corrects the value and presses again.
+    const bool wasCalibrating = electrode_.Calibrating();
     const ElectrodeCalibration::PressResult result = electrode_.Press(window_.Edit2->text());
     const bool calibrating = electrode_.Calibrating();
+    if (wasCalibrating && !calibrating)
+        LogCalibration(result.statusMessage);
     Paint(window_.Edit9, measuring_ && measuring_() ? kRed : kLime);
     window_.Edit2->setEnabled(calibrating);
     if (!result.bufferText.isEmpty())
@@ -62,6 +66,18 @@ void CalibrationController::Button1Click()
     ApplyEnabling();
     if (calibrating && !window_.Timer2->isActive())
         window_.Timer2->start(TFAcquisition::kTimerIntervalMs);
+}
+
+void CalibrationController::LogCalibration(const QString& statusMessage)
+{
+    const ElectrodeCalibration& e = electrode_;
+    qCInfo(lcApp).noquote() << QStringLiteral("Etalonnage sur les tampons pH %1 et pH %2 : pH = %3 x U + %4%5%6")
+                                   .arg(e.BufferPH1())
+                                   .arg(e.BufferPH2())
+                                   .arg(e.Slope(), 0, 'f', 4)
+                                   .arg(e.Intercept(), 0, 'f', 4)
+                                   .arg(e.DifferentialMode() ? QStringLiteral(" (voie 1 - voie 2)") : QString())
+                                   .arg(statusMessage.isEmpty() ? QString() : QStringLiteral(" ; ") + statusMessage);
 }
 
 void CalibrationController::ApplyEnabling()

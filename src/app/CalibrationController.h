@@ -39,6 +39,8 @@ public:
 
 private:
     void ApplyEnabling();
+    // The journal's line for a calibration that has just been computed.
+    void LogCalibration(const QString& statusMessage);
     void ReadingMeasured(const BoardReading& reading);
 
     TFAcquisition& window_;

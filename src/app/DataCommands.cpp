@@ -1,10 +1,12 @@
 #include "DataCommands.h"
 
+#include "AppLog.h"
 #include "ChemistryFile.h"
 #include "ClipboardPut.h"
 #include "ClipboardText.h"
 #include "DataFolder.h"
 #include "ErrorBox.h"
+#include "FileDialogRunner.h"
 #include "MeasurementRecord.h"
 #include "MeasurementTextIo.h"
 #include "PointReduction.h"
@@ -12,6 +14,7 @@
 #include "TFDgCommentaire.h"
 #include "TFDialogRedPoints.h"
 
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLineEdit>
@@ -27,13 +30,6 @@ namespace {
 QString ErrorMessage()
 {
     return QStringLiteral("Erreur");
-}
-
-QString RunFileDialog(QFileDialog& dialog)
-{
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return {};
-    return dialog.selectedFiles().constFirst();
 }
 
 }  // namespace
@@ -127,8 +123,24 @@ void DataCommands::ReadAndOpen(const QString& path)
     }
     const ChemistryFile::Contents contents = document_.ReadChemistryFile(path);
     ShowComment(contents);
-    if (!contents.body.isEmpty())
-        FinishOpen(*MeasurementTextIo::ReadRows(contents.body));
+    if (contents.body.isEmpty())
+        LogOpened(path);
+    else
+        FinishOpen(path, *MeasurementTextIo::ReadRows(contents.body));
+}
+
+void DataCommands::LogOpened(const QString& path)
+{
+    qCInfo(lcApp).noquote() << QStringLiteral("Fichier ouvert : %1 (%2 points)")
+                                   .arg(QDir::toNativeSeparators(path))
+                                   .arg(record_.PointCount());
+}
+
+void DataCommands::LogSaved(const QString& path)
+{
+    qCInfo(lcApp).noquote() << QStringLiteral("Fichier enregistré : %1 (%2 points)")
+                                   .arg(QDir::toNativeSeparators(path))
+                                   .arg(document_.HeldPointCount());
 }
 
 void DataCommands::ShowComment(const ChemistryFile::Contents& contents)
@@ -185,7 +197,7 @@ void DataCommands::ReadOnWorker(const QString& path)
     // The button and Escape.
     connect(progress, &QProgressDialog::canceled, progress, [cancel] { *cancel = true; });
     connect(progress, &QDialog::rejected, progress, [cancel] { *cancel = true; });
-    connect(worker_, &QThread::finished, this, Guarded([this, job, cancel, progress] {
+    connect(worker_, &QThread::finished, this, Guarded([this, job, cancel, progress, path] {
         worker_->deleteLater();
         worker_ = nullptr;
         progress->hide();
@@ -193,19 +205,23 @@ void DataCommands::ReadOnWorker(const QString& path)
         if (job->error)
             std::rethrow_exception(job->error);
         // Cancelled: nothing changes, the header values included.
-        if (*cancel || !job->rows)
+        if (*cancel || !job->rows) {
+            qCInfo(lcApp).noquote() << QStringLiteral("Lecture de %1 annulée").arg(QDir::toNativeSeparators(path));
             return;
+        }
         document_.TakeHeader(job->contents);
         ShowComment(job->contents);
         if (job->hasBody)
-            FinishOpen(std::move(*job->rows));
+            FinishOpen(path, std::move(*job->rows));
+        else
+            LogOpened(path);
     }));
     worker_->start();
     poll->start();
     progress->show();
 }
 
-void DataCommands::FinishOpen(MeasurementTextIo::TableRows rows)
+void DataCommands::FinishOpen(const QString& path, MeasurementTextIo::TableRows rows)
 {
     const MeasurementTextIo::FillResult filled = MeasurementTextIo::ApplyRows(record_, std::move(rows));
     if (filled.unreadable)
@@ -221,6 +237,7 @@ void DataCommands::FinishOpen(MeasurementTextIo::TableRows rows)
     record_.SetChartTitles(false);
     document_.TakeMeasurementText(record_);
     ShowPointCount(record_.PointCount());
+    LogOpened(path);
     if (chartError)
         std::rethrow_exception(chartError);
 }
@@ -229,7 +246,7 @@ void DataCommands::Enregistrer1Click()
 {
     if (record_.PointCount() == 0)
         return;
-    document_.SaveNumbered(DataFolderPath(), document_.BuildFileText());
+    LogSaved(document_.SaveNumbered(DataFolderPath(), document_.BuildFileText()));
 }
 
 void DataCommands::Enregistrersous1Click()
@@ -247,6 +264,7 @@ void DataCommands::Enregistrersous1Click()
     if (path.isEmpty())
         return;
     ChemistryFile::Write(path, fileText);
+    LogSaved(path);
 }
 
 void DataCommands::FinishRun()
@@ -254,7 +272,7 @@ void DataCommands::FinishRun()
     if (record_.PointCount() == 0)
         return;
     document_.TakeMeasurementText(record_);
-    document_.SaveNumbered(DataFolderPath(), document_.BuildFileText());
+    LogSaved(document_.SaveNumbered(DataFolderPath(), document_.BuildFileText()));
 }
 
 void DataCommands::Ajouteruncommentaire1Click()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ChemistryDocument.h"
+#include "FileDialogRunner.h"
 #include "MeasurementTextIo.h"
 
 #include <QObject>
@@ -29,8 +30,6 @@ class DataCommands : public QObject {
     Q_OBJECT
 
 public:
-    // Shows a configured file dialog and returns the chosen path, empty when cancelled.
-    using FileDialogRunner = std::function<QString(QFileDialog&)>;
     // Shows a modal dialog until it closes.
     using ModalRunner = std::function<void(QDialog&)>;
 
@@ -96,7 +95,10 @@ private:
     void ReadOnWorker(const QString& path);
     // Shows the comment of a file read.
     void ShowComment(const ChemistryFile::Contents& contents);
-    void FinishOpen(MeasurementTextIo::TableRows rows);
+    void FinishOpen(const QString& path, MeasurementTextIo::TableRows rows);
+    // The journal's lines: the path and the points it holds.
+    void LogOpened(const QString& path);
+    void LogSaved(const QString& path);
     void RestoreAllPoints();
     void ReducePoints();
     void ShowStatus(const QString& text);

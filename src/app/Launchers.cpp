@@ -1,11 +1,15 @@
 #include "Launchers.h"
 
+#include "Journal.h"
 #include "StartupValues.h"
 
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
+#include <QFileInfo>
 #include <QProcess>
+
+#include <stdexcept>
 
 QUrl Launchers::HomePage()
 {
@@ -35,6 +39,7 @@ Launchers::Launchers(QObject* parent)
     , urlOpener([](const QUrl& url) { QDesktopServices::openUrl(url); })
     , processStarter([](const QString& program) { QProcess::startDetached(program, {}); })
     , programEnder(&Launchers::EndProgram)
+    , folderOpener([](const QUrl& folder) { return QDesktopServices::openUrl(folder); })
 {
 }
 
@@ -57,4 +62,18 @@ void Launchers::Quitteretlancernavigateur1Click()
 {
     Ouvrirlenavigateur1Click();
     programEnder();
+}
+
+void Launchers::Journal1Click()
+{
+    const QString file = Journal::CurrentFilePath();
+    if (file.isEmpty())
+        throw std::runtime_error(QStringLiteral("Aucun journal n'est tenu : le dossier « %1 » ne peut pas être écrit.")
+                                     .arg(QDir::toNativeSeparators(Journal::DefaultFolder()))
+                                     .toStdString());
+    const QString folder = QFileInfo(file).absolutePath();
+    if (!folderOpener(QUrl::fromLocalFile(folder)))
+        throw std::runtime_error(QStringLiteral("Le dossier du journal n'a pas pu être ouvert : « %1 »")
+                                     .arg(QDir::toNativeSeparators(folder))
+                                     .toStdString());
 }

@@ -6,9 +6,10 @@
 
 #include <functional>
 
-// What the main window hands to the system: the maker's home page, a mail to the author and the
-// companion browser program. None of them reports a failure: a missing browser, web browser or
-// mail program simply shows nothing.
+// What the main window hands to the system: the maker's home page, a mail to the author, the
+// companion browser program and the journal's folder. The first three report no failure: a
+// missing browser, web browser or mail program simply shows nothing. The journal's folder is
+// asked for by someone who needs the file: a folder that does not open is said, with its path.
 class Launchers : public QObject {
     Q_OBJECT
 
@@ -16,6 +17,8 @@ public:
     using UrlOpener = std::function<void(const QUrl& url)>;
     using ProcessStarter = std::function<void(const QString& program)>;
     using Terminator = std::function<void()>;
+    // Opens a folder on the desktop; false when nothing could open it.
+    using FolderOpener = std::function<bool(const QUrl& folder)>;
 
     static QUrl HomePage();
     static QUrl AuthorMail();
@@ -32,6 +35,7 @@ public:
     void SetUrlOpener(UrlOpener opener) { urlOpener = std::move(opener); }
     void SetProcessStarter(ProcessStarter starter) { processStarter = std::move(starter); }
     void SetTerminator(Terminator terminator) { programEnder = std::move(terminator); }
+    void SetFolderOpener(FolderOpener opener) { folderOpener = std::move(opener); }
 
 public slots:
     // "&Page d'accueil Torvi"
@@ -42,9 +46,13 @@ public slots:
     void Ouvrirlenavigateur1Click();
     // "Q&uitter et lancer le navigateur": starts the browser, then ends like "&Quitter".
     void Quitteretlancernavigateur1Click();
+    // "&Journal": the folder that holds the journal, on the desktop. Throws when there is no
+    // journal or the folder does not open.
+    void Journal1Click();
 
 private:
     UrlOpener urlOpener;
     ProcessStarter processStarter;
     Terminator programEnder;
+    FolderOpener folderOpener;
 };

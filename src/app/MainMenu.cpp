@@ -81,6 +81,7 @@ MainMenu BuildMainMenu(QMenuBar* bar)
     m.N5 = Item(aide, QStringLiteral("&Page d'accueil Torvi"), QStringLiteral("N5"));
     m.Ecrirelauteur1 = Item(aide, QStringLiteral("&Ecrire à l'auteur"), QStringLiteral("Ecrirelauteur1"));
     aide->addSeparator();
+    m.Journal1 = Item(aide, QStringLiteral("&Journal"), QStringLiteral("Journal1"));
     m.Apropos1 = Item(aide, QStringLiteral("&A propos..."), QStringLiteral("Apropos1"));
     return m;
 }

@@ -30,6 +30,7 @@ struct MainMenu {
     QAction* Aiderapide1 = nullptr;
     QAction* N5 = nullptr;  // home page
     QAction* Ecrirelauteur1 = nullptr;
+    QAction* Journal1 = nullptr;  // opens the journal's folder
     QAction* Apropos1 = nullptr;
 };
 

@@ -1,5 +1,6 @@
 #include "MeasurementRun.h"
 
+#include "AppLog.h"
 #include "Clock.h"
 #include "ElectrodeCalibration.h"
 #include "ErrorBox.h"
@@ -66,6 +67,7 @@ void MeasurementRun::Start()
     window_.Record().ResetRecord();
     window_.Edit6->setText(QStringLiteral("0"));
     window_.Label8->setText(QStringLiteral("Nombre de points mesurés"));
+    qCInfo(lcApp).noquote() << QStringLiteral("Mesure lancée");
 }
 
 void MeasurementRun::Timer1Timer()
@@ -192,12 +194,19 @@ void MeasurementRun::Stop()
     window_.Edit3->setText(QStringLiteral("1"));
     window_.Timer1->stop();
     // A failure here is reported, and the stop still completes: the points stay in the table.
-    ErrorBox::Guard([&] {
+    const bool reconstructed = ErrorBox::Guard([&] {
         VolumeReconstruction::ReconstructVolumes(record);
-        if (record.PointCount() != 0 && finishRun_)
-            finishRun_();
         return true;
     });
+    qCInfo(lcApp).noquote() << QStringLiteral("Mesure arrêtée : %1 échantillons, %2 volumes validés, %3 points retenus")
+                                   .arg(samplesTaken_)
+                                   .arg(validationCount_)
+                                   .arg(record.PointCount());
+    if (reconstructed && record.PointCount() != 0 && finishRun_)
+        ErrorBox::Guard([&] {
+            finishRun_();
+            return true;
+        });
     window_.Edit6->setText(QString::number(record.PointCount()));
     window_.Label8->setText(QStringLiteral("Nombre de points de mesure retenus"));
     window_.Button1->setEnabled(true);

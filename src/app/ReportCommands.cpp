@@ -1,7 +1,9 @@
 #include "ReportCommands.h"
 
+#include "AppLog.h"
 #include "DataCommands.h"
 #include "ErrorBox.h"
+#include "FileDialogRunner.h"
 #include "MeasurementRecord.h"
 #include "PointTableExport.h"
 #include "RecordChart.h"
@@ -31,13 +33,6 @@ namespace {
 // The chart is laid out this wide for the page, whatever its size on screen, so that its texts
 // keep about the size they have on screen relative to a 180 mm wide picture.
 constexpr double kChartLayoutWidth = 720.0;
-
-QString RunFileDialog(QFileDialog& dialog)
-{
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return {};
-    return dialog.selectedFiles().constFirst();
-}
 
 }  // namespace
 
@@ -126,6 +121,7 @@ void ReportCommands::Imprimer1Click()
                      [this](QPainter& p, const QRectF& target) { PaintChart(p, target); });
     if (!painter.end())
         throw std::runtime_error(QStringLiteral("Impossible d'imprimer le rapport").toStdString());
+    qCInfo(lcApp).noquote() << QStringLiteral("Rapport imprimé sur %1").arg(printer.printerName());
 }
 
 QString ReportCommands::AskPath(const QString& title, const QString& filter, const QString& suffix)
@@ -151,6 +147,9 @@ void ReportCommands::ExporterenPDF1Click()
     if (path.isEmpty())
         return;
     LabReport::WritePdf(path, content, [this](QPainter& p, const QRectF& target) { PaintChart(p, target); });
+    qCInfo(lcApp).noquote() << QStringLiteral("Rapport enregistré : %1 (%2 points)")
+                                   .arg(QDir::toNativeSeparators(path))
+                                   .arg(record_.PointCount());
 }
 
 void ReportCommands::Exporterletableau1Click()
@@ -161,6 +160,9 @@ void ReportCommands::Exporterletableau1Click()
     if (path.isEmpty())
         return;
     PointTableExport::WriteFile(path, bytes);
+    qCInfo(lcApp).noquote() << QStringLiteral("Tableau enregistré : %1 (%2 points)")
+                                   .arg(QDir::toNativeSeparators(path))
+                                   .arg(record_.PointCount());
 }
 
 void ReportCommands::Copierlegraphique1Click()

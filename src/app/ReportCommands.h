@@ -1,5 +1,6 @@
 #pragma once
 
+#include "FileDialogRunner.h"
 #include "HeaderValues.h"
 #include "LabReport.h"
 
@@ -29,8 +30,6 @@ public:
     using TextProvider = std::function<QString()>;
     using QuantitiesProvider = std::function<HeaderValues()>;
     using LinesProvider = std::function<QStringList()>;
-    // Shows a configured file dialog and returns the chosen path, empty when cancelled.
-    using FileDialogRunner = std::function<QString(QFileDialog&)>;
     // Shows the print dialog and answers whether to print.
     using PrintDialogRunner = std::function<bool(QPrintDialog&)>;
 

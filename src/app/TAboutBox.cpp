@@ -1,8 +1,11 @@
 #include "TAboutBox.h"
 
+#include "ChemistryFile.h"
 #include "ErrorBox.h"
+#include "Journal.h"
 #include "ProgramIcon.h"
 
+#include <QDir>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -35,13 +38,14 @@ TAboutBox::TAboutBox(QWidget* parent)
         QStringLiteral("Acquisition d'une courbe d'évolution de pH, à l'aide d'une carte Kestrola."), panel);
     productName->setObjectName(QStringLiteral("ProductName"));
     productName->setWordWrap(true);
-    auto* version = new QLabel(QStringLiteral("Version 7.0.0"), panel);
+    auto* version = new QLabel(QStringLiteral("Version ") + ChemistryFile::Version(), panel);
     version->setObjectName(QStringLiteral("Version"));
     auto* copyright = new QLabel(QStringLiteral("Torvi, logiciels pour le laboratoire de chimie"), panel);
     copyright->setObjectName(QStringLiteral("Copyright"));
     copyright->setWordWrap(true);
-    auto* comments = new QLabel(panel);
+    comments = new QLabel(panel);
     comments->setObjectName(QStringLiteral("Comments"));
+    comments->setWordWrap(true);
 
     auto* top = new QHBoxLayout;
     top->addWidget(programIcon, 0, Qt::AlignTop);
@@ -71,6 +75,14 @@ TAboutBox::TAboutBox(QWidget* parent)
 
 void TAboutBox::Apropos1Click()
 {
+    const QString journal = QDir::toNativeSeparators(Journal::CurrentFilePath());
+    // A path has no spaces to wrap at: it may break after each separator instead (zero-width
+    // spaces, so the label is not selectable; the plain path is its tooltip).
+    QString shown = journal;
+    shown.replace(QDir::separator(), QString(QDir::separator()) + QChar(0x200B));
+    comments->setText(journal.isEmpty() ? QStringLiteral("Aucun journal n'est tenu.")
+                                        : QStringLiteral("Journal : ") + shown);
+    comments->setToolTip(journal);
     if (!isVisible()) {
         const QScreen* screen = parentWidget() ? parentWidget()->screen() : QGuiApplication::primaryScreen();
         if (screen)

@@ -6,7 +6,7 @@ class QLabel;
 class QPushButton;
 
 // "Quorin : A propos": not modal, no title-bar buttons; "OK" (or Enter) hides it until the next
-// "&A propos...".
+// "&A propos...". Its comment names the journal's file, for whoever is asked to send it.
 class TAboutBox : public QDialog {
     Q_OBJECT
 
@@ -15,6 +15,7 @@ public:
 
     QPushButton* OKButton() const { return okButton; }
     QLabel* ProgramIconLabel() const { return programIcon; }
+    QLabel* CommentsLabel() const { return comments; }
 
 public slots:
     // "&A propos...": shows the box and leaves the main window usable.
@@ -25,5 +26,6 @@ private slots:
 
 private:
     QLabel* programIcon = nullptr;
+    QLabel* comments = nullptr;
     QPushButton* okButton = nullptr;
 };

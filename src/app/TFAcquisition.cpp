@@ -203,6 +203,7 @@ void TFAcquisition::ConnectMenu()
     }));
     connect(m.N5, &QAction::triggered, launchers_, Guarded(launchers_, &Launchers::N5Click));
     connect(m.Ecrirelauteur1, &QAction::triggered, launchers_, Guarded(launchers_, &Launchers::Ecrirelauteur1Click));
+    connect(m.Journal1, &QAction::triggered, launchers_, Guarded(launchers_, &Launchers::Journal1Click));
     connect(m.Conseils1, &QAction::triggered, PagesDlg, Guarded(PagesDlg, &TPagesDlg::Conseils1Click));
     connect(m.Aiderapide1, &QAction::triggered, PagesDlg, Guarded(PagesDlg, &TPagesDlg::Conseils1Click));
     connect(m.Index1, &QAction::triggered, help_, Guarded(help_, &HelpController::Index1Click));
@@ -398,7 +399,7 @@ bool TFAcquisition::FormClose()
     else if (isMinimized())
         state = WindowSettings::State::Minimised;
     return ErrorBox::Guard([&] {
-        QSettings settings(QStringLiteral("Torvi"), QStringLiteral("Quorin"));
+        QSettings settings;
         WindowSettings::Write(settings, state, frameGeometry());
         return true;
     });

@@ -2,6 +2,7 @@
 
 #include "BoardSetup.h"
 #include "MainMenu.h"
+#include "MsgWire.h"
 
 #include <QHostAddress>
 #include <QMainWindow>
@@ -49,7 +50,7 @@ public:
     // Where MsgServer1 listens: the program's port on every address; tests use a free
     // loopback port.
     struct MessageEndpoint {
-        std::uint16_t port = 6711;
+        std::uint16_t port = MsgWire::kPort;
         QHostAddress address = QHostAddress(QHostAddress::AnyIPv4);
     };
     // On the given clock, board and endpoint (tests: a fake clock and the emulated board).

@@ -44,6 +44,9 @@ int main(int argc, char** argv)
     QStandardPaths::setTestModeEnabled(true);
     ::testing::InitGoogleTest(&argc, argv);
     QApplication app(argc, argv);
+    // As the program names itself at start: its settings are found under these names.
+    QCoreApplication::setOrganizationName(QStringLiteral("Torvi"));
+    QCoreApplication::setApplicationName(QStringLiteral("Quorin"));
     settingsDir = std::make_unique<QTemporaryDir>();
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsDir->path());
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settingsDir->path());
