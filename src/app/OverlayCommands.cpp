@@ -13,7 +13,11 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFontMetricsF>
+#include <QLegend>
+#include <QLegendMarker>
 #include <QLineSeries>
+#include <QTimer>
 #include <QThread>
 #include <QValueAxis>
 
@@ -67,7 +71,14 @@ OverlayCommands::OverlayCommands(MeasurementRecord& record, RecordChart& chart, 
     , status_(std::move(status))
     , dataFolder_([] { return QDir::currentPath(); })
     , fileDialogRunner_(RunFileDialog)
+    , legendTimer_(new QTimer(this))
 {
+    legendTimer_->setSingleShot(true);
+    legendTimer_->setInterval(0);
+    connect(legendTimer_, &QTimer::timeout, this, &OverlayCommands::PlaceLegend);
+    connect(chart_.chart(), &QChart::plotAreaChanged, legendTimer_, qOverload<>(&QTimer::start));
+    // A series named or hidden by anyone changes the legend's size: it is placed again.
+    chart_.chart()->legend()->installEventFilter(this);
     connect(&record_, &MeasurementRecord::ChartTitlesChanged, this, &OverlayCommands::Present);
     connect(&chart_, &RecordChart::ViewChanged, this, &OverlayCommands::Redraw);
     chart_.SetOtherCurvesRange([this]() -> std::optional<ChartViewport::Range> {
@@ -109,6 +120,11 @@ QList<QLineSeries*> OverlayCommands::Series() const
 bool OverlayCommands::Shown() const
 {
     return !series_.isEmpty() && series_.front() && chart_.chart()->series().contains(series_.front().data());
+}
+
+QString OverlayCommands::RecordName()
+{
+    return QStringLiteral("Mesures");
 }
 
 bool OverlayCommands::IsOverlay(const QAbstractSeries* series) const
@@ -191,11 +207,83 @@ void OverlayCommands::RetirerClick()
     }
     series_.clear();
     curves_.clear();
+    chart_.Series1()->setName(QString());
     ModelCommands::TidyLegend(chart);
+    PlaceLegend();
     if (removeAction_)
         removeAction_->setEnabled(false);
     if (wasShown)
         chart_.ShowWholeCurve();
+}
+
+bool OverlayCommands::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::LayoutRequest && Shown())
+        legendTimer_->start();
+    return QObject::eventFilter(watched, event);
+}
+
+bool OverlayCommands::Rising() const
+{
+    int rising = 0;
+    int falling = 0;
+    const auto count = [&](const QList<QPointF>& points) {
+        if (points.size() > 1)
+            ++(points.back().y() >= points.front().y() ? rising : falling);
+    };
+    count(chart_.Points());
+    for (const ReferenceCurve::Curve& curve : curves_)
+        count(curve.points);
+    return rising >= falling;
+}
+
+void OverlayCommands::PlaceLegend()
+{
+    QChart* chart = chart_.chart();
+    QLegend* legend = chart->legend();
+    if (!Shown()) {
+        if (!legend->isAttachedToChart()) {
+            legend->setBackgroundVisible(false);
+            legend->setAlignment(Qt::AlignTop);
+            legend->setFont(attachedLegendFont_);
+            legend->attachToChart();
+        }
+        return;
+    }
+    if (legend->isAttachedToChart()) {
+        attachedLegendFont_ = legend->font();
+        legend->detachFromChart();
+        legend->setAlignment(Qt::AlignLeft);  // one name under the other
+        legend->setBackgroundVisible(true);
+        legend->setBrush(QColor(255, 255, 255, 225));
+        legend->setPen(QPen(QColor(170, 170, 170)));
+        legend->setFont(TFAcquisition::DesignFont(7));
+        legend->setShowToolTips(true);
+    }
+    // Rising curves leave the top left of the plot empty, falling ones the bottom left.
+    constexpr double kMargin = 4.0;
+    const QRectF plot = chart->plotArea();
+    // One row per named series; the legend's own size hint is that of a row across the chart.
+    const QFontMetricsF metrics(legend->font());
+    double widest = 0;
+    int rows = 0;
+    for (QLegendMarker* marker : legend->markers()) {
+        if (marker->series() && !marker->series()->name().isEmpty()) {
+            widest = std::max(widest, metrics.horizontalAdvance(marker->label()));
+            ++rows;
+        }
+    }
+    // A marker's row: the text and its margins; the layout's own margins around them.
+    const double rowHeight = metrics.height() + 9;
+    const QSizeF size(std::min(widest + metrics.height() + 40, plot.width() * 0.65),
+                      std::min((rows + 1) * rowHeight + 4, plot.height() * 0.7));
+    const double top = Rising() ? plot.top() + kMargin : plot.bottom() - kMargin - size.height();
+    const QRectF place(QPointF(plot.left() + kMargin, top), size);
+    // Placing it asks for a layout again: only a change is placed.
+    if (legend->geometry() != place) {
+        legend->setGeometry(place);
+        legend->update();
+    }
 }
 
 void OverlayCommands::Present()
@@ -203,6 +291,8 @@ void OverlayCommands::Present()
     if (removeAction_)
         removeAction_->setEnabled(!curves_.isEmpty());
     QChart* chart = chart_.chart();
+    // Among other curves the record's needs its name too.
+    chart_.Series1()->setName(curves_.isEmpty() || record_.TimeMode() ? QString() : RecordName());
     if (record_.TimeMode()) {
         // Put aside for the run, back when it ends.
         for (const QPointer<QLineSeries>& series : series_) {
@@ -212,10 +302,13 @@ void OverlayCommands::Present()
             }
         }
         ModelCommands::TidyLegend(chart);
+        PlaceLegend();
         return;
     }
     PutUnderOtherSeries();
+    ModelCommands::TidyLegend(chart);
     Redraw();
+    PlaceLegend();
 }
 
 void OverlayCommands::PutUnderOtherSeries()

@@ -2,6 +2,7 @@
 
 #include "ReferenceCurve.h"
 
+#include <QFont>
 #include <QList>
 #include <QObject>
 #include <QPointer>
@@ -16,6 +17,7 @@ class QAction;
 class QFileDialog;
 class QLineSeries;
 class QThread;
+class QTimer;
 class RecordChart;
 class TFAcquisition;
 
@@ -24,6 +26,7 @@ class TFAcquisition;
 // They are read apart from the record and the file last opened, so saving, copying, sending,
 // reducing and the analysis never see them. They show in volume mode, under the record's
 // curve, thinned for the view like it; during a run they are put aside, and come back after.
+// While they show, the chart's legend is a list inside the plot.
 class OverlayCommands : public QObject {
     Q_OBJECT
 
@@ -51,6 +54,8 @@ public:
     const QList<ReferenceCurve::Curve>& Curves() const { return curves_; }
     // One series per curve, in the order the curves were added.
     QList<QLineSeries*> Series() const;
+    // The record's name in the legend while curves are laid over it: "Mesures".
+    static QString RecordName();
     // On the chart now (volume mode, at least one curve).
     bool Shown() const;
     bool Reading() const { return worker_ != nullptr; }
@@ -72,6 +77,12 @@ private:
     // The overlays go under every series already on the chart, the record's above all.
     void PutUnderOtherSeries();
     void Redraw();
+    // With curves laid over, the legend lists them inside the plot, in the corner the rising
+    // or falling curves leave empty: at the window's designed size a row above the plot has
+    // no room for their names.
+    void PlaceLegend();
+    bool Rising() const;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     bool IsOverlay(const QAbstractSeries* series) const;
 
     MeasurementRecord& record_;
@@ -83,6 +94,8 @@ private:
     QPointer<QAction> removeAction_;
     qint64 readOnWorkerAbove_ = kReadOnWorkerAbove;
     QThread* worker_ = nullptr;
+    QTimer* legendTimer_;
+    QFont attachedLegendFont_;
     QList<ReferenceCurve::Curve> curves_;
     // Owned by the chart while on it, by this object while aside.
     QList<QPointer<QLineSeries>> series_;

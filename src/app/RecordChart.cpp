@@ -221,8 +221,10 @@ void RecordChart::FitAxes()
     const std::optional<ChartViewport::Range> whole = WholeX();
     if (whole) {
         low = whole->low;
-        high = std::max(whole->high, low + 1e-9);
-        if (high - low < 1e-9)
+        high = whole->high;
+        // One X value alone (the first sample of a run) gets a unit range, not one of 1e-9
+        // whose labels would run into each other.
+        if (!(high - low > 1e-9))
             high = low + 1;
     }
     axisX_->setRange(low, high);

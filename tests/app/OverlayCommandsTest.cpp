@@ -179,7 +179,8 @@ TEST_F(OverlayCommandsTest, UnreadableFilesRefusedAlone_CurvesFollowTheChartUnde
     for (QLegendMarker* marker : window->Chart1->chart()->legend()->markers())
         if (marker->isVisible())
             legend << marker->label();
-    EXPECT_EQ(legend, (QStringList{QStringLiteral("Acide fort"), QStringLiteral("faible.che"), QStringLiteral("Base")}));
+    EXPECT_EQ(legend, (QStringList{QStringLiteral("Acide fort"), QStringLiteral("faible.che"), QStringLiteral("Base"),
+                                   QStringLiteral("Mesures")}));
 
     // Under the record, the whole view takes in the longest curve (40 mL), thinned for the view.
     const auto onChart = [this] {
