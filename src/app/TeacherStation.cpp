@@ -18,6 +18,7 @@
 #include <QLocale>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QSet>
 #include <QSplitter>
 #include <QTableWidget>
@@ -26,6 +27,7 @@
 #include <QValueAxis>
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -85,7 +87,8 @@ TeacherStation::TeacherStation(ReceivedMeasurements& store, QWidget* parent)
     chart_->legend()->setAlignment(Qt::AlignRight);
     chart_->legend()->hide();
     axisX_->setTitleText(QStringLiteral("Volume v de réactif versé, en millilitres"));
-    axisX_->setRange(0, 25);
+    axisX_->setRange(0, 30);
+    axisX_->setTickCount(7);
     axisY_->setTitleText(QStringLiteral("pH"));
     axisY_->setRange(0, 14);
     axisY_->setTickCount(8);
@@ -130,6 +133,16 @@ TeacherStation::~TeacherStation()
 void TeacherStation::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
+    if (!placed_) {
+        // Whole on the screen of the window that opened it, however large it is.
+        placed_ = true;
+        const QWidget* opener = parentWidget() ? parentWidget()->window() : nullptr;
+        if (const QScreen* screen = opener ? opener->screen() : this->screen()) {
+            const QRect free = screen->availableGeometry();
+            resize(size().boundedTo(free.size() - QSize(40, 60)));
+            move(free.center() - rect().center());
+        }
+    }
     Refresh();
 }
 
@@ -230,8 +243,12 @@ void TeacherStation::DrawSelection()
     }
     chart_->legend()->setVisible(drawn > 0);
     if (drawn > 0 && high > low) {
-        axisX_->setRange(low, high);
-        axisX_->applyNiceNumbers();
+        // Whole steps of 5 mL (10 past 50 mL) from 0, as a burette is read.
+        const double step = high > 50 ? 10.0 : 5.0;
+        const double from = std::floor(std::min(low, 0.0) / step) * step;
+        const double to = std::ceil(high / step) * step;
+        axisX_->setRange(from, to);
+        axisX_->setTickCount(std::min(static_cast<int>(std::lround((to - from) / step)) + 1, 21));
     }
 }
 

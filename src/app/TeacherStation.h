@@ -83,4 +83,5 @@ private:
     QLabel* note_;
     QLabel* message_;
     QTimer* refresh_;
+    bool placed_ = false;
 };
