@@ -76,7 +76,8 @@ OverlayCommands::OverlayCommands(MeasurementRecord& record, RecordChart& chart, 
     legendTimer_->setSingleShot(true);
     legendTimer_->setInterval(0);
     connect(legendTimer_, &QTimer::timeout, this, &OverlayCommands::PlaceLegend);
-    connect(chart_.chart(), &QChart::plotAreaChanged, legendTimer_, qOverload<>(&QTimer::start));
+    // At once, so that a chart laid out anew for a page has its legend in place.
+    connect(chart_.chart(), &QChart::plotAreaChanged, this, &OverlayCommands::PlaceLegend);
     // A series named or hidden by anyone changes the legend's size: it is placed again.
     chart_.chart()->legend()->installEventFilter(this);
     connect(&record_, &MeasurementRecord::ChartTitlesChanged, this, &OverlayCommands::Present);

@@ -8,6 +8,7 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <cmath>
 
 namespace ReferenceCurve {
 
@@ -24,6 +25,11 @@ TextPoints ReadPoints(const QString& text)
             got = MeasurementTextIo::ReadNextNumber(text, position, litres);
         if (got != NumberRead::Number) {
             read.unreadable = got == NumberRead::Unreadable;
+            return read;
+        }
+        // A volume past the range of doubles once in millilitres is no volume.
+        if (!std::isfinite(litres * 1000.0)) {
+            read.unreadable = true;
             return read;
         }
         read.points.append(QPointF(litres * 1000.0, pH));
