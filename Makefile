@@ -1,8 +1,9 @@
-# The README's commands. Each installs what is missing, then builds in its own folder.
+# The README's commands, reached through build.sh on a machine that has no make yet.
+# Each installs what is missing, then builds in its own folder.
 JOBS ?= $(shell nproc)
 FUZZ_SECONDS ?= 30
 
-.PHONY: deps run build test build-test fuzz bench install clean
+.PHONY: deps run build test build-test fuzz bench package install clean
 
 deps:
 	@bash scripts/install-deps
@@ -32,8 +33,18 @@ bench: deps
 	cmake --build build-bench -j $(JOBS)
 	bash scripts/run-benches build-bench
 
+# The Debian package, built with Debian's hardening flags and stripped by CPack.
+package: deps
+	cmake -S . -B build-package -DCMAKE_BUILD_TYPE=Release -DQUORIN_TESTS=OFF -DQUORIN_BENCH=OFF \
+	  -DCMAKE_INSTALL_PREFIX=/usr \
+	  -DCMAKE_CXX_FLAGS="$$(DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get CXXFLAGS) $$(DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get CPPFLAGS)" \
+	  -DCMAKE_EXE_LINKER_FLAGS="$$(DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get LDFLAGS)"
+	cmake --build build-package -j $(JOBS)
+	cd build-package && cpack -G DEB
+	@echo "Paquet : $$(ls build-package/quorin_*_amd64.deb)"
+
 install: build
 	cmake --install build --prefix $(or $(PREFIX),$(HOME)/.local)
 
 clean:
-	rm -rf build build-test build-fuzz build-bench
+	rm -rf build build-test build-fuzz build-bench build-package

@@ -1,11 +1,12 @@
 #include "CalibrationController.h"
 
 #include "ElectrodeCalibration.h"
+#include "ErrorBox.h"
 #include "FrameColours.h"
 #include "MeasurementRun.h"
+#include "MeasurementThread.h"
 #include "NumberText.h"
 #include "TFAcquisition.h"
-#include "TTorviC.h"
 
 #include <QApplication>
 
@@ -22,7 +23,7 @@
 using namespace FrameColours;
 
 CalibrationController::CalibrationController(TFAcquisition& window, ElectrodeCalibration& electrode,
-                                             TTorviC& board, QLabel* instruction)
+                                             MeasurementThread& board, QLabel* instruction)
     : QObject(&window)
     , window_(window)
     , electrode_(electrode)
@@ -32,6 +33,7 @@ CalibrationController::CalibrationController(TFAcquisition& window, ElectrodeCal
     // Re-armed after each reading so that the window answers keys between two readings.
     window_.Timer2->setSingleShot(true);
     connect(window_.Timer2, &QTimer::timeout, this, &CalibrationController::Timer2Timer);
+    connect(&board_, &MeasurementThread::Measured, this, &CalibrationController::ReadingMeasured);
     connect(window_.Button1, &QPushButton::clicked, this, &CalibrationController::Button1Click);
     connect(window_.Edit2, &QLineEdit::textChanged, this, &CalibrationController::Edit2Change);
     connect(window_.RadioGroup1Items, &QButtonGroup::idClicked, this, &CalibrationController::RadioGroup1Click);
@@ -65,23 +67,42 @@ void CalibrationController::Button1Click()
 void CalibrationController::ApplyEnabling()
 {
     const bool calibrating = electrode_.Calibrating();
-    if (!calibrating)
+    if (!calibrating) {
         window_.Timer2->stop();
+        // A reading still under way belongs to a calibration that has ended: it is dropped.
+        pendingTag_ = 0;
+    }
     window_.Button2->setEnabled(!calibrating);
     window_.RadioGroup1->setEnabled(!calibrating);
 }
 
 void CalibrationController::Timer2Timer()
 {
+    if (!electrode_.Calibrating() || ReadingUnderWay())
+        return;
+    pendingTag_ = board_.Request(MeasurementRun::kSamples, MeasurementRun::kSampleRate);
+}
+
+void CalibrationController::ReadingMeasured(const BoardReading& reading)
+{
+    if (!ReadingUnderWay() || reading.tag != pendingTag_)
+        return;
+    pendingTag_ = 0;
     if (!electrode_.Calibrating())
         return;
-    board_.MeasureVoltages(MeasurementRun::kSamples, MeasurementRun::kSampleRate);
-    electrode_.ElectrodeVoltage(board_.Voltage1(), board_.Voltage2());
-    window_.Edit1->setText(NumberText::Fixed(electrode_.LastVoltage(), 4, 3));
-    if (electrode_.DifferentialMode())
-        window_.Edit4->setText(NumberText::Fixed(electrode_.LastVoltage2(), 4, 3));
-    if (electrode_.Calibrating())
+    if (reading.failure != BoardReading::Failure::None) {
+        // The live display stops; the next press of the calibrate button tries again.
+        MeasurementRun::ReportBoardFailure(window_, reading);
+        return;
+    }
+    ErrorBox::Guard([&] {
+        electrode_.ElectrodeVoltage(reading.voltage1, reading.voltage2);
+        window_.Edit1->setText(NumberText::Fixed(electrode_.LastVoltage(), 4, 3));
+        if (electrode_.DifferentialMode())
+            window_.Edit4->setText(NumberText::Fixed(electrode_.LastVoltage2(), 4, 3));
         window_.Timer2->start(TFAcquisition::kTimerIntervalMs);
+        return true;
+    });
 }
 
 void CalibrationController::Edit2Change()

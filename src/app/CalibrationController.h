@@ -1,26 +1,32 @@
 #pragma once
 
+#include "BoardReading.h"
+
 #include <QObject>
 
+#include <cstdint>
 #include <functional>
 
 class ElectrodeCalibration;
+class MeasurementThread;
 class QLabel;
 class TFAcquisition;
-class TTorviC;
 
 // The "Etalonnage" group at work: the three presses of Button1, the live voltage display of
 // Timer2, the buffer field Edit2, the electrode choice and the focus frames. The arithmetic is
-// ElectrodeCalibration's; this class reads and writes the widgets.
+// ElectrodeCalibration's; this class reads and writes the widgets. The live readings are taken
+// on the measurement thread, so a press captures the reading shown when it is made.
 class CalibrationController : public QObject {
     Q_OBJECT
 
 public:
-    CalibrationController(TFAcquisition& window, ElectrodeCalibration& electrode, TTorviC& board,
+    CalibrationController(TFAcquisition& window, ElectrodeCalibration& electrode, MeasurementThread& board,
                           QLabel* instruction);
 
     void Button1Click();
+    // Asks for one live reading; does nothing while one is under way.
     void Timer2Timer();
+    bool ReadingUnderWay() const { return pendingTag_ != 0; }
     void Edit2Change();
     void RadioGroup1Click();
     void Button1Enter();
@@ -33,10 +39,12 @@ public:
 
 private:
     void ApplyEnabling();
+    void ReadingMeasured(const BoardReading& reading);
 
     TFAcquisition& window_;
     ElectrodeCalibration& electrode_;
-    TTorviC& board_;
+    MeasurementThread& board_;
+    std::uint64_t pendingTag_ = 0;
     QLabel* instruction_;
     std::function<bool()> measuring_;
 };

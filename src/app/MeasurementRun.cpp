@@ -7,7 +7,7 @@
 #include "MeasurementRecord.h"
 #include "NumberText.h"
 #include "TFAcquisition.h"
-#include "TTorviC.h"
+#include "MeasurementThread.h"
 #include "VolumeReconstruction.h"
 
 #include <QApplication>
@@ -20,7 +20,8 @@
 
 #include <algorithm>
 
-MeasurementRun::MeasurementRun(TFAcquisition& window, ElectrodeCalibration& electrode, TTorviC& board, Clock& clock)
+MeasurementRun::MeasurementRun(TFAcquisition& window, ElectrodeCalibration& electrode, MeasurementThread& board,
+                               Clock& clock)
     : QObject(&window)
     , window_(window)
     , electrode_(electrode)
@@ -28,7 +29,11 @@ MeasurementRun::MeasurementRun(TFAcquisition& window, ElectrodeCalibration& elec
     , clock_(clock)
 {
     window_.Timer1->setSingleShot(true);
+    // A coarse timer may fire 5 % early or late (25 ms of a 500 ms wait): the stored times
+    // assume samples 1,5 s apart.
+    window_.Timer1->setTimerType(Qt::PreciseTimer);
     connect(window_.Timer1, &QTimer::timeout, this, &MeasurementRun::Timer1Timer);
+    connect(&board_, &MeasurementThread::Measured, this, &MeasurementRun::SampleMeasured);
 }
 
 void MeasurementRun::Button2KeyUp(int key)
@@ -48,7 +53,11 @@ void MeasurementRun::Start()
     SetFrameColour();
     window_.Record().SetChartTitles(true);
     samplesTaken_ = 0;
+    // A reading still coming for an earlier run is not this run's.
+    pendingTag_ = 0;
+    pressesUnderWay_.clear();
     // The first sample comes one timer interval after the start and stands for time 0.
+    firstSampleStartMs_ = clock_.NowMs() + TFAcquisition::kTimerIntervalMs;
     window_.Timer1->start(TFAcquisition::kTimerIntervalMs);
     window_.Button1->setEnabled(false);
     window_.RadioGroup1->setEnabled(false);
@@ -61,21 +70,69 @@ void MeasurementRun::Start()
 
 void MeasurementRun::Timer1Timer()
 {
-    if (!measuring_)
+    if (!measuring_ || SampleUnderWay())
         return;
-    const std::int64_t started = clock_.NowMs();
-    if (samplesTaken_ == 0)
-        firstSampleStartMs_ = started;
-    board_.MeasureVoltages(kSamples, kSampleRate);
-    lastSampleTick_ = clock_.NowMs();
-    ++samplesTaken_;
-    electrode_.ElectrodeVoltage(board_.Voltage1(), board_.Voltage2());
-    const double u = electrode_.LastVoltage();
-    const double pH = electrode_.VoltageToPH(u);
-    window_.Edit1->setText(NumberText::Fixed(u, 4, 3));
-    window_.Edit2->setText(NumberText::Fixed(pH, 4, 2));
-    window_.Record().AppendSample(pH);
-    ScheduleNextSample();
+    pendingTag_ = board_.Request(kSamples, kSampleRate);
+}
+
+void MeasurementRun::SampleMeasured(const BoardReading& reading)
+{
+    // A reading for a run that has ended, or for an earlier run, is dropped.
+    if (!SampleUnderWay() || reading.tag != pendingTag_)
+        return;
+    pendingTag_ = 0;
+    if (reading.failure != BoardReading::Failure::None) {
+        // As an Enter would: the points taken so far are kept and saved.
+        Stop();
+        ReportBoardFailure(window_, reading);
+        return;
+    }
+    const bool taken = ErrorBox::Guard([&] {
+        MeasurementRecord& record = window_.Record();
+        // Presses handled in the last moments before this reading came back, but made after
+        // its sample ended, belong to its row: the row before gets back what it held.
+        const auto late = std::find_if(pressesUnderWay_.begin(), pressesUnderWay_.end(),
+                                       [&](const Press& press) { return press.ms >= reading.endedMs; });
+        const bool anyLate = late != pressesUnderWay_.end();
+        const std::int64_t latestPressMs = anyLate ? pressesUnderWay_.back().ms : 0;
+        if (anyLate) {
+            const auto firstRecorded =
+                std::find_if(late, pressesUnderWay_.end(), [](const Press& press) { return press.recorded; });
+            if (firstRecorded != pressesUnderWay_.end())
+                record.SetCell(MeasurementRecord::ColValidation, record.PointCount(), firstRecorded->cellBefore);
+            validationCount_ += static_cast<int>(
+                std::count_if(late, pressesUnderWay_.end(), [](const Press& press) { return !press.recorded; }));
+        }
+        pressesUnderWay_.clear();
+
+        if (samplesTaken_ == 0)
+            firstSampleStartMs_ = reading.startedMs;
+        lastSampleTick_ = reading.endedMs;
+        ++samplesTaken_;
+        electrode_.ElectrodeVoltage(reading.voltage1, reading.voltage2);
+        const double u = electrode_.LastVoltage();
+        const double pH = electrode_.VoltageToPH(u);
+        window_.Edit1->setText(NumberText::Fixed(u, 4, 3));
+        window_.Edit2->setText(NumberText::Fixed(pH, 4, 2));
+        record.AppendSample(pH);
+        if (anyLate) {
+            WriteMark(latestPressMs);
+            ShowNextVolume();
+        }
+        ScheduleNextSample();
+        return true;
+    });
+    // Whatever failed is already shown; a run that cannot go on ends as an Enter would.
+    if (!taken && measuring_)
+        Stop();
+}
+
+void MeasurementRun::ReportBoardFailure(TFAcquisition& window, const BoardReading& reading)
+{
+    if (reading.failure == BoardReading::Failure::Status)
+        window.SetStatusText(reading.failureText);
+    else if (reading.failure == BoardReading::Failure::Exception)
+        ErrorBox::Show(reading.failureText);
 }
 
 std::int64_t MeasurementRun::NextSampleDueMs() const
@@ -93,20 +150,42 @@ void MeasurementRun::ScheduleNextSample()
 
 void MeasurementRun::ValidateVolume()
 {
-    const std::int64_t elapsed = clock_.NowMs() - lastSampleTick_;
-    // From the middle of the latest sample's averaging window to the key press.
-    const double seconds = static_cast<double>(elapsed + kSampleDurationMs / 2) / 1000.0;
-    MeasurementRecord& record = window_.Record();
-    if (record.PointCount() == 0)
-        return;
-    record.SetValidationCell(seconds);
+    const std::int64_t pressMs = clock_.NowMs();
+    const MeasurementRecord& record = window_.Record();
+    const QString cellBefore = record.Cell(MeasurementRecord::ColValidation, record.PointCount());
+    const bool recorded = RecordPress(pressMs);
+    if (SampleUnderWay())
+        pressesUnderWay_.push_back({pressMs, recorded, cellBefore});
+}
+
+bool MeasurementRun::RecordPress(std::int64_t pressMs)
+{
+    if (window_.Record().PointCount() == 0)
+        return false;
+    WriteMark(pressMs);
     ++validationCount_;
+    ShowNextVolume();
+    return true;
+}
+
+void MeasurementRun::WriteMark(std::int64_t pressMs)
+{
+    // From the middle of the latest sample's averaging window to the key press.
+    const double seconds = static_cast<double>(pressMs - lastSampleTick_ + kSampleDurationMs / 2) / 1000.0;
+    window_.Record().SetValidationCell(seconds);
+}
+
+void MeasurementRun::ShowNextVolume()
+{
     window_.Edit3->setText(NumberText::General((validationCount_ + 1) * kVolumeStepL * 1000));
 }
 
 void MeasurementRun::Stop()
 {
     measuring_ = false;
+    // The sample under way, if any, is not kept: its reading is dropped when it comes back.
+    pendingTag_ = 0;
+    pressesUnderWay_.clear();
     SetFrameColour();
     MeasurementRecord& record = window_.Record();
     record.SetChartTitles(false);

@@ -18,6 +18,7 @@
 #include "KeyFilter.h"
 #include "MeasurementRecord.h"
 #include "MeasurementRun.h"
+#include "MeasurementThread.h"
 #include "RecordChart.h"
 #include "RecordTableModel.h"
 #include "ReportCommands.h"
@@ -25,7 +26,6 @@
 #include "OverlayCommands.h"
 #include "StationCommands.h"
 #include "TitrationFit.h"
-#include "TTorviC.h"
 #include "WindowSettings.h"
 
 #include <QApplication>
@@ -107,11 +107,17 @@ TFAcquisition::TFAcquisition(Clock& clock, BoardSetup board, const MessageEndpoi
     // Listens from the window's creation to the end of the program.
     msgServer1_ = std::make_unique<TMainMsgServer>(nullptr, endpoint.port, endpoint.address);
 
-    // Creating the component programs the board's parallel interface.
-    P = new TTorviC(*board_.bus, clock_, this);
-    P->setObjectName(QStringLiteral("P"));
-    run_ = new MeasurementRun(*this, *electrode_, *P, clock_);
-    calibration_ = new CalibrationController(*this, *electrode_, *P, LabelInstruction);
+    // The board is read on a thread of its own, so that the window answers during a
+    // measurement. The real board's bus is opened there too, since port permissions belong to
+    // the thread that asked for them; creating the component programs the parallel interface.
+    measurement_ = new MeasurementThread(clock_, this);
+    const QString refusal = measurement_->Open(board_);
+    if (!refusal.isEmpty()) {
+        FallBackToBench(board_, clock_, refusal);
+        measurement_->Open(board_);
+    }
+    run_ = new MeasurementRun(*this, *electrode_, *measurement_, clock_);
+    calibration_ = new CalibrationController(*this, *electrode_, *measurement_, LabelInstruction);
     calibration_->SetMeasuring([this] { return run_->Measuring(); });
     CreateCompanions();
     ConnectMenu();
@@ -147,6 +153,15 @@ TFAcquisition::TFAcquisition(Clock& clock, BoardSetup board, const MessageEndpoi
 TFAcquisition::~TFAcquisition()
 {
     qApp->removeEventFilter(this);
+    // Before the bench that the emulated board reads, and the window's other members, go.
+    EndMeasurements();
+}
+
+void TFAcquisition::EndMeasurements()
+{
+    Timer1->stop();
+    Timer2->stop();
+    measurement_->End();
 }
 
 void TFAcquisition::CreateCompanions()
@@ -188,6 +203,7 @@ void TFAcquisition::ConnectMenu()
     connect(m.Ouvrirlenavigateur1, &QAction::triggered, launchers_, &Launchers::Ouvrirlenavigateur1Click);
     connect(m.Quitteretlancernavigateur1, &QAction::triggered, this, [this] {
         quitting_ = true;
+        EndMeasurements();
         launchers_->Quitteretlancernavigateur1Click();
     });
     connect(m.N5, &QAction::triggered, launchers_, &Launchers::N5Click);
@@ -252,12 +268,22 @@ void TFAcquisition::OpenNamedFile(const QString& path)
 bool TFAcquisition::eventFilter(QObject* watched, QEvent* event)
 {
     switch (event->type()) {
-    case QEvent::KeyPress:
-        return FormKeyPress(watched, static_cast<QKeyEvent*>(event));
-    case QEvent::KeyRelease:
-        if (watched == Button2 && !static_cast<QKeyEvent*>(event)->isAutoRepeat())
-            run_->Button2KeyUp(static_cast<QKeyEvent*>(event)->key());
+    case QEvent::KeyPress: {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (watched == Button2 && !key->isAutoRepeat())
+            button2Press_ = key->key();
+        return FormKeyPress(watched, key);
+    }
+    case QEvent::KeyRelease: {
+        // Only a key pressed on the button acts at its release there: the Enter that closed a
+        // dialog or chose a menu item is released on the button once the focus is back.
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (watched == Button2 && !key->isAutoRepeat() && key->key() == button2Press_) {
+            button2Press_ = 0;
+            run_->Button2KeyUp(key->key());
+        }
         break;
+    }
     case QEvent::FocusIn:
         if (watched == Button2)
             run_->Button2Enter();
@@ -267,9 +293,10 @@ bool TFAcquisition::eventFilter(QObject* watched, QEvent* event)
             calibration_->RadioGroup1Enter();
         break;
     case QEvent::FocusOut:
-        if (watched == Button2)
+        if (watched == Button2) {
+            button2Press_ = 0;
             run_->Button2Exit();
-        else if (watched == Button1)
+        } else if (watched == Button1)
             calibration_->Button1Exit();
         else if (watched == RadioGroup1Items->button(0) || watched == RadioGroup1Items->button(1))
             calibration_->RadioGroup1Exit();
@@ -334,6 +361,7 @@ void TFAcquisition::closeEvent(QCloseEvent* event)
     }
     if (quitting_ || FormClose()) {
         event->accept();
+        EndMeasurements();
         // The bench window is a window of its own; the program ends with the main window.
         if (benchWindow_)
             benchWindow_->close();
@@ -360,5 +388,6 @@ void TFAcquisition::Quitter1Click()
 {
     // Ends the loop after the current message; the window values are not written on this path.
     quitting_ = true;
+    EndMeasurements();
     QCoreApplication::exit(0);
 }

@@ -23,7 +23,7 @@ class Clock;
 class ElectrodeCalibration;
 class MeasurementRecord;
 class MeasurementRun;
-class TTorviC;
+class MeasurementThread;
 class QButtonGroup;
 class QFrame;
 class QGroupBox;
@@ -57,7 +57,9 @@ public:
     ~TFAcquisition() override;
 
     MeasurementRecord& Record() { return *record_; }
-    TTorviC& Board() { return *P; }
+    // The thread the board is read on; the driver component `P` lives there.
+    MeasurementThread& Measurement() { return *measurement_; }
+    // The bench and the start-up message; the bus itself belongs to the measurement thread.
     const BoardSetup& BoardInUse() const { return board_; }
     ElectrodeCalibration& Electrode() { return *electrode_; }
     MeasurementRun& Run() { return *run_; }
@@ -113,7 +115,6 @@ public:
     QTimer* Timer2 = nullptr;
     QLabel* LabelInstruction = nullptr;  // the calibration's instruction to the operator
     QLabel* LabelLecture = nullptr;      // the chart's readout, at the right of the status bar
-    TTorviC* P = nullptr;                // the board driver component
 
 protected:
     bool event(QEvent* event) override;
@@ -127,12 +128,16 @@ private:
     QWidget* BuildRightPanel();
     void FormShow();
     bool FormClose();
+    // The program is ending: no more samples, and the measurement thread ends (after the
+    // sample under way at most) before the board goes.
+    void EndMeasurements();
     // Sees every character typed in this window before the focused control does.
     bool FormKeyPress(QObject* receiver, QKeyEvent* event);
 
     Clock& clock_;
     BoardSetup board_;
     std::unique_ptr<ElectrodeCalibration> electrode_;
+    MeasurementThread* measurement_ = nullptr;
     MeasurementRun* run_ = nullptr;
     CalibrationController* calibration_ = nullptr;
     std::function<bool()> askQuitDuringRun_;
@@ -149,6 +154,8 @@ private:
     std::unique_ptr<TMsgSender> msgSender1_;
     std::unique_ptr<TFDgReseau> fdgReseau_;
     bool filtering_ = false;
+    // The key whose press the measure button received, until its release there (0: none).
+    int button2Press_ = 0;
     MeasurementRecord* record_;
     RecordTableModel* tableModel_;
     MainMenu menu_;

@@ -9,7 +9,7 @@
 
 namespace {
 
-std::unique_ptr<PortBus> OpenRealBus(QString& error)
+std::unique_ptr<PortBus> OpenLinuxPortBus(QString& error)
 {
 #ifdef QUORIN_HAS_LINUX_PORT_BUS
     return LinuxPortBus::Open(error);
@@ -18,6 +18,8 @@ std::unique_ptr<PortBus> OpenRealBus(QString& error)
     return nullptr;
 #endif
 }
+
+const QString kFallBack = QStringLiteral(" Quorin fonctionne sur le banc de simulation.");
 
 BoardSetup Simulation(Clock& clock, const QString& message)
 {
@@ -38,13 +40,12 @@ bool IsBoardOption(const QString& argument)
 
 BoardSetup CreateBoard(const QStringList& arguments, Clock& clock)
 {
-    return CreateBoard(arguments, qEnvironmentVariable(kBoardEnvironmentVariable), clock, OpenRealBus);
+    return CreateBoard(arguments, qEnvironmentVariable(kBoardEnvironmentVariable), clock, OpenLinuxPortBus);
 }
 
 BoardSetup CreateBoard(const QStringList& arguments, const QString& environmentValue, Clock& clock,
                        const RealBusOpener& openRealBus)
 {
-    const QString fallBack = QStringLiteral(" Quorin fonctionne sur le banc de simulation.");
     const QString wanted = environmentValue.trimmed().toLower();
     const bool realWanted = wanted == QLatin1String("reelle") || wanted == QStringLiteral("réelle");
     // The option on the command line is the more explicit request: it wins over the variable.
@@ -55,18 +56,31 @@ BoardSetup CreateBoard(const QStringList& arguments, const QString& environmentV
         return Simulation(clock, QStringLiteral("Valeur inconnue de la variable %1 : « %2 » (valeurs possibles : "
                                                 "reelle, simulation).")
                                          .arg(QLatin1String(kBoardEnvironmentVariable), environmentValue) +
-                                     fallBack);
+                                     kFallBack);
     }
 
-    QString error;
-    std::unique_ptr<PortBus> bus = openRealBus(error);
-    if (!bus) {
-        if (error.isEmpty())
-            error = QStringLiteral("La carte d'acquisition est inaccessible.");
-        return Simulation(clock, error + fallBack);
-    }
+    if (!openRealBus)
+        return Simulation(clock, QStringLiteral("La carte d'acquisition est inaccessible.") + kFallBack);
     BoardSetup setup;
-    setup.bus = std::move(bus);
+    setup.openRealBus = openRealBus;
     setup.simulated = false;
     return setup;
+}
+
+QString OpenRealBus(BoardSetup& setup)
+{
+    if (!setup.openRealBus)
+        return QString();
+    const RealBusOpener open = std::move(setup.openRealBus);
+    setup.openRealBus = nullptr;
+    QString error;
+    setup.bus = open(error);
+    if (setup.bus)
+        return QString();
+    return error.isEmpty() ? QStringLiteral("La carte d'acquisition est inaccessible.") : error;
+}
+
+void FallBackToBench(BoardSetup& setup, Clock& clock, const QString& reason)
+{
+    setup = Simulation(clock, reason + kFallBack);
 }

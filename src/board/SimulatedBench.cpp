@@ -16,44 +16,89 @@ double SimulatedBench::NowMs() const
     return static_cast<double>(clock_.NowMs());
 }
 
+SimulatedBench::ElectrodePlace SimulatedBench::Place() const
+{
+    const std::lock_guard lock(mutex_);
+    return place_;
+}
+
 void SimulatedBench::SetPlace(ElectrodePlace place)
 {
-    place_ = place;
+    {
+        const std::lock_guard lock(mutex_);
+        place_ = place;
+    }
     emit Changed();
+}
+
+SimulatedBench::Acid SimulatedBench::BeakerAcid() const
+{
+    const std::lock_guard lock(mutex_);
+    return acid_;
 }
 
 void SimulatedBench::SetAcid(Acid acid)
 {
-    acid_ = acid;
-    NewBeaker();
+    {
+        const std::lock_guard lock(mutex_);
+        acid_ = acid;
+        ResetBeaker();
+    }
+    emit Changed();
 }
 
 void SimulatedBench::NewBeaker()
 {
+    {
+        const std::lock_guard lock(mutex_);
+        ResetBeaker();
+    }
+    emit Changed();
+}
+
+void SimulatedBench::ResetBeaker()
+{
     tapOpen_ = false;
     pouredMl_ = 0.0;
     sinceMs_ = NowMs();
-    emit Changed();
+}
+
+bool SimulatedBench::TapOpen() const
+{
+    const std::lock_guard lock(mutex_);
+    return tapOpen_;
 }
 
 void SimulatedBench::OpenTap()
 {
-    if (tapOpen_)
-        return;
-    sinceMs_ = NowMs();
-    tapOpen_ = true;
+    {
+        const std::lock_guard lock(mutex_);
+        if (tapOpen_)
+            return;
+        sinceMs_ = NowMs();
+        tapOpen_ = true;
+    }
     emit Changed();
 }
 
 void SimulatedBench::CloseTap()
 {
-    if (!tapOpen_)
-        return;
-    const double now = NowMs();
-    pouredMl_ = PouredVolumeMlAt(now);
-    sinceMs_ = now;
-    tapOpen_ = false;
+    {
+        const std::lock_guard lock(mutex_);
+        if (!tapOpen_)
+            return;
+        const double now = NowMs();
+        pouredMl_ = PouredAt(now);
+        sinceMs_ = now;
+        tapOpen_ = false;
+    }
     emit Changed();
+}
+
+double SimulatedBench::SecondsPerMl() const
+{
+    const std::lock_guard lock(mutex_);
+    return secondsPerMl_;
 }
 
 void SimulatedBench::SetSecondsPerMl(double seconds)
@@ -61,19 +106,29 @@ void SimulatedBench::SetSecondsPerMl(double seconds)
     if (!(seconds >= kMinSecondsPerMl && seconds <= kMaxSecondsPerMl))
         throw BoardRangeError(
             QStringLiteral("Débit de la burette hors limites : 1 mL doit couler en 1 à 600 secondes."));
-    const double now = NowMs();
-    pouredMl_ = PouredVolumeMlAt(now);
-    sinceMs_ = now;
-    secondsPerMl_ = seconds;
+    {
+        const std::lock_guard lock(mutex_);
+        const double now = NowMs();
+        pouredMl_ = PouredAt(now);
+        sinceMs_ = now;
+        secondsPerMl_ = seconds;
+    }
     emit Changed();
 }
 
 double SimulatedBench::PouredVolumeMl() const
 {
-    return PouredVolumeMlAt(NowMs());
+    const std::lock_guard lock(mutex_);
+    return PouredAt(NowMs());
 }
 
 double SimulatedBench::PouredVolumeMlAt(double timeMs) const
+{
+    const std::lock_guard lock(mutex_);
+    return PouredAt(timeMs);
+}
+
+double SimulatedBench::PouredAt(double timeMs) const
 {
     if (!tapOpen_)
         return pouredMl_;
@@ -88,7 +143,8 @@ bool SimulatedBench::BuretteEmpty() const
 
 double SimulatedBench::BeakerPH() const
 {
-    return BeakerPHFor(PouredVolumeMl());
+    const std::lock_guard lock(mutex_);
+    return BeakerPHFor(PouredAt(NowMs()));
 }
 
 double SimulatedBench::BeakerPHFor(double pouredMl) const
@@ -103,6 +159,12 @@ double SimulatedBench::BeakerPHFor(double pouredMl) const
 
 double SimulatedBench::ElectrodePHAt(double timeMs) const
 {
+    const std::lock_guard lock(mutex_);
+    return ElectrodePH(timeMs);
+}
+
+double SimulatedBench::ElectrodePH(double timeMs) const
+{
     switch (place_) {
     case ElectrodePlace::Buffer4:
         return 4.0;
@@ -113,7 +175,7 @@ double SimulatedBench::ElectrodePHAt(double timeMs) const
     case ElectrodePlace::Beaker:
         break;
     }
-    return BeakerPHFor(PouredVolumeMlAt(timeMs));
+    return BeakerPHFor(PouredAt(timeMs));
 }
 
 double SimulatedBench::ElectrodeVoltage(double pH)
@@ -123,8 +185,9 @@ double SimulatedBench::ElectrodeVoltage(double pH)
 
 double SimulatedBench::Voltage(int channel, double timeMs)
 {
+    const std::lock_guard lock(mutex_);
     const double noise = noise_(random_);
     if (channel == 1)
-        return ElectrodeVoltage(ElectrodePHAt(timeMs)) + noise;
+        return ElectrodeVoltage(ElectrodePH(timeMs)) + noise;
     return noise;
 }

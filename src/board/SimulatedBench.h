@@ -6,6 +6,7 @@
 #include <QObject>
 
 #include <cstdint>
+#include <mutex>
 #include <random>
 
 class Clock;
@@ -17,6 +18,9 @@ class Clock;
 //
 // Channel 1 carries the electrode voltage: Nernst slope -59,16 mV per pH at 25 °C, 0 V at
 // pH 7, plus a small offset and about 1 mV of noise. Channel 2 stays near 0 V.
+//
+// Safe across threads: the bench window works it on the window's thread while the measurement
+// thread reads its voltages. Changed is emitted on the thread that made the change.
 class SimulatedBench : public QObject, public VoltageSource {
     Q_OBJECT
 
@@ -38,21 +42,21 @@ public:
     // The clock must outlive the bench. The same seed gives the same noise.
     explicit SimulatedBench(Clock& clock, QObject* parent = nullptr, std::uint32_t noiseSeed = 7);
 
-    ElectrodePlace Place() const { return place_; }
+    ElectrodePlace Place() const;
     void SetPlace(ElectrodePlace place);
 
     // Choosing the acid sets up a fresh beaker of it and a full burette.
-    Acid BeakerAcid() const { return acid_; }
+    Acid BeakerAcid() const;
     void SetAcid(Acid acid);
     // A fresh beaker of the same acid, a full burette, the tap closed.
     void NewBeaker();
 
-    bool TapOpen() const { return tapOpen_; }
+    bool TapOpen() const;
     void OpenTap();
     void CloseTap();
     // Flow as the time one millilitre takes, kMinSecondsPerMl to kMaxSecondsPerMl; throws
     // BoardRangeError outside. A change while the tap is open applies from now on.
-    double SecondsPerMl() const { return secondsPerMl_; }
+    double SecondsPerMl() const;
     void SetSecondsPerMl(double seconds);
 
     double PouredVolumeMl() const;
@@ -73,10 +77,15 @@ signals:
     void Changed();
 
 private:
+    // The helpers below expect mutex_ held by their caller.
     double NowMs() const;
+    double PouredAt(double timeMs) const;
     double BeakerPHFor(double pouredMl) const;
+    double ElectrodePH(double timeMs) const;
+    void ResetBeaker();
 
     Clock& clock_;
+    mutable std::mutex mutex_;
     ElectrodePlace place_ = ElectrodePlace::Buffer7;
     Acid acid_ = Acid::Hydrochloric;
     bool tapOpen_ = false;

@@ -58,11 +58,6 @@ protected:
         Reading();
         PressEnterOn(window->Button1);
     }
-    void Reading()
-    {
-        clock.Advance(500);
-        window->Calibration().Timer2Timer();
-    }
 
     // A titration on the bench with one Space per mL, as an operator would: 6 s per mL, the
     // tap opened in the pause before the first sample, so each mL runs out during a pause
@@ -78,6 +73,7 @@ protected:
         const std::int64_t openedMs = clock.NowMs();
         clock.Advance(250);
         window->Run().Timer1Timer();
+        ASSERT_TRUE(WaitForReading());
         for (int pressed = 0; pressed < millilitres;) {
             const std::int64_t pauseEnd = clock.NowMs() + 500;
             const std::int64_t due = openedMs + 6000 * (pressed + 1);
@@ -88,6 +84,7 @@ protected:
             }
             clock.Advance(pauseEnd - clock.NowMs());
             window->Run().Timer1Timer();
+            ASSERT_TRUE(WaitForReading());
         }
         ToggleRun();
     }

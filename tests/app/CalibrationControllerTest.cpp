@@ -2,7 +2,6 @@
 #include "ElectrodeCalibration.h"
 #include "ErrorBox.h"
 #include "MeasurementRun.h"
-#include "TTorviC.h"
 #include "RunFixture.h"
 #include "SimulatedBench.h"
 
@@ -17,12 +16,6 @@ namespace {
 
 class CalibrationControllerTest : public RunFixture {
 protected:
-    // One live reading, as Timer2 takes it.
-    void Reading()
-    {
-        clock.Advance(500);
-        window->Calibration().Timer2Timer();
-    }
     void PressCalibrate() { PressEnterOn(window->Button1); }
 };
 
@@ -50,9 +43,10 @@ TEST_F(CalibrationControllerTest, ThreePressesWithTheBenchBuffersGiveANernstLine
     EXPECT_FALSE(window->LabelInstruction->isVisibleTo(window.get()));
     // The bench electrode follows -59,16 mV per pH; noise is about 1 mV.
     EXPECT_NEAR(window->Electrode().Slope(), -1 / 0.05916, 0.5);
+    // A run's sample in the pH 10 buffer reads pH 10.
     bench->SetPlace(SimulatedBench::ElectrodePlace::Buffer10);
-    window->Board().MeasureVoltages(MeasurementRun::kSamples, MeasurementRun::kSampleRate);
-    window->Electrode().ElectrodeVoltage(window->Board().Voltage1(), window->Board().Voltage2());
+    ToggleRun();
+    Sample();
     EXPECT_NEAR(window->Electrode().VoltageToPH(window->Electrode().LastVoltage()), 10.0, 0.1);
 }
 

@@ -1,6 +1,8 @@
 #include "ElectrodeCalibration.h"
+#include "EmulatedBoard.h"
 #include "ErrorBox.h"
 #include "MeasurementRecord.h"
+#include "MeasurementThread.h"
 #include "RecordChart.h"
 #include "RunFixture.h"
 #include "SimulatedBench.h"
@@ -9,7 +11,13 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QSignalSpy>
+#include <QThread>
 #include <QTimer>
+
+#include <atomic>
+#include <stdexcept>
+#include <thread>
 
 namespace {
 
@@ -162,6 +170,7 @@ TEST_F(MeasurementRunTest, SamplesAreScheduledFromTheFirstSample)
     // A tick that starts 37 ms late does not push the later samples back.
     clock.Advance(537);
     window->Run().Timer1Timer();
+    ASSERT_TRUE(WaitForReading());
     EXPECT_EQ(window->Run().NextSampleDueMs(), t0 + 3000);
     EXPECT_LE(window->Timer1->remainingTime(), 500);
 }
@@ -179,6 +188,218 @@ TEST_F(MeasurementRunTest, ClosingDuringARunAsksFirst)
     window->SetQuitDuringRunQuestion([&] { ++asked; return true; });
     EXPECT_TRUE(window->close());
     EXPECT_EQ(asked, 2);
+}
+
+TEST_F(MeasurementRunTest, EnterReleasedOnTheButtonActsOnlyWhenTheButtonReceivedItsPress)
+{
+    // Another window, as a dialog or a menu that the press closed before the focus came back.
+    QLineEdit dialog;
+    dialog.show();
+    const struct {
+        const char* name;
+        bool running;
+        QWidget* pressedOn;
+        Qt::Key pressed;
+        bool toggles;
+    } cases[] = {
+        {"idle: pressed and released on the button", false, window->Button2, Qt::Key_Return, true},
+        {"running: pressed and released on the button", true, window->Button2, Qt::Key_Return, true},
+        {"idle: pressed in another window", false, &dialog, Qt::Key_Return, false},
+        {"running: pressed in another window", true, &dialog, Qt::Key_Return, false},
+        {"idle: another key pressed on the button", false, window->Button2, Qt::Key_Escape, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (window->Run().Measuring() != c.running)
+            ToggleRun();
+        window->Button2->setFocus();
+        QTest::keyPress(c.pressedOn, c.pressed);
+        QTest::keyRelease(window->Button2, Qt::Key_Return);
+        EXPECT_EQ(window->Run().Measuring(), c.running != c.toggles);
+    }
+}
+
+// A bus that fails as a refused port does, once told to.
+class RefusingBus final : public PortBus {
+public:
+    explicit RefusingBus(std::unique_ptr<PortBus> bus) : bus_(std::move(bus)) {}
+    std::atomic<bool> refuse = false;
+
+    void OutByte(std::uint16_t port, std::uint8_t value) override { Check(), bus_->OutByte(port, value); }
+    std::uint8_t InByte(std::uint16_t port) override { return Check(), bus_->InByte(port); }
+    std::uint16_t InWord(std::uint16_t port) override { return Check(), bus_->InWord(port); }
+    void EnterCritical() override { bus_->EnterCritical(); }
+    void LeaveCritical() override { bus_->LeaveCritical(); }
+    void Settle() override { bus_->Settle(); }
+    std::int64_t NowNs() override { return bus_->NowNs(); }
+
+private:
+    void Check()
+    {
+        if (refuse)
+            throw std::runtime_error("Accès au port 0x280 refusé par le système.");
+    }
+    std::unique_ptr<PortBus> bus_;
+};
+
+TEST_F(MeasurementRunTest, BoardFailureOnTheMeasurementThreadIsReportedAndEndsTheRunAsEnterWould)
+{
+    const struct {
+        const char* name;
+        bool timerStops;  // else the port is refused
+        QString status;
+        QStringList boxes;
+    } cases[] = {
+        {"no sampling signal", true, QStringLiteral("Signal d'échantillonnage absent (compteur 2 du PC) : mesure "
+                                                    "interrompue après 0 points sur 15700"), {}},
+        {"port refused", false, QString(), {QStringLiteral("Accès au port 0x280 refusé par le système.")}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        BoardSetup board = CreateBoard(QStringList(), QString(), clock, nullptr);
+        auto* emulated = static_cast<EmulatedBoard*>(board.bus.get());
+        auto refusing = std::make_unique<RefusingBus>(std::move(board.bus));
+        RefusingBus* bus = refusing.get();
+        board.bus = std::move(refusing);
+        MakeWindow(std::move(board));
+        int saved = 0;
+        window->Run().SetFinishRun([&] { ++saved; });
+        QStringList boxes;
+        ErrorBox::SetPresenter([&](const QString& text) { boxes << text; });
+
+        ToggleRun();
+        Sample();
+        Sample();
+        Space();
+        if (c.timerStops)
+            emulated->SetTimerPresent(false);
+        else
+            bus->refuse = true;
+        Sample();
+        ErrorBox::SetPresenter({});
+
+        EXPECT_FALSE(window->Run().Measuring());
+        EXPECT_EQ(window->Button2->text(), QStringLiteral("&Mesurer"));
+        EXPECT_TRUE(window->Button1->isEnabled());
+        EXPECT_EQ(window->Record().PointCount(), 2);
+        EXPECT_EQ(saved, 1);
+        EXPECT_EQ(window->StatusText(), c.status);
+        EXPECT_EQ(boxes, c.boxes);
+    }
+}
+
+// The run with a board measurement that lasts until the test moves the clock past its end,
+// so that keys can be pressed while a sample is under way on the measurement thread.
+class MeasurementRunUnderWayTest : public RunFixture {
+protected:
+    void SetUp() override
+    {
+        RunFixture::SetUp();
+        clock.HoldWaits(true);
+    }
+    void StartRun()
+    {
+        startMs = clock.NowMs();
+        ToggleRun();
+    }
+    // Moves the time to `ms` after the start as the run's timer would: each sample starts
+    // when it is due and its measurement ends one second later.
+    void RunTo(std::int64_t ms)
+    {
+        const std::int64_t target = startMs + ms;
+        MeasurementRun& run = window->Run();
+        for (;;) {
+            if (run.SampleUnderWay() && sampleEndMs <= target) {
+                clock.AdvanceTo(sampleEndMs);
+                ASSERT_TRUE(WaitForReading());
+            } else if (!run.SampleUnderWay() && run.Measuring() && run.NextSampleDueMs() <= target) {
+                clock.AdvanceTo(run.NextSampleDueMs());
+                run.Timer1Timer();
+                ASSERT_TRUE(clock.WaitForSleeper());
+                sampleEndMs = clock.NowMs() + MeasurementRun::kSampleDurationMs;
+            } else {
+                break;
+            }
+        }
+        clock.AdvanceTo(target);
+    }
+    // Lets the sample left under way at a stop come back.
+    void FinishDroppedSample()
+    {
+        QSignalSpy reading(&window->Measurement(), &MeasurementThread::Measured);
+        clock.AdvanceTo(sampleEndMs);
+        ASSERT_TRUE(reading.wait(10000));
+    }
+
+    std::int64_t startMs = 0;
+    std::int64_t sampleEndMs = 0;
+};
+
+TEST_F(MeasurementRunUnderWayTest, PressesDuringSamplesAreDatedWhenTheyHappen)
+{
+    StartRun();
+    // Samples 4, 6 and 8 are under way (5 to 6 s, 8 to 9 s, 11 to 12 s after the Enter).
+    for (const std::int64_t press : {5300, 8300, 11300}) {
+        RunTo(press);
+        ASSERT_TRUE(window->Run().SampleUnderWay());
+        Space();
+    }
+    RunTo(12800);
+    ToggleRun();
+    FinishDroppedSample();
+
+    const R& r = window->Record();
+    // Each press is 800 ms after the end of the latest completed sample: 1,3 s after its middle.
+    for (const int row : {3, 5, 7})
+        EXPECT_EQ(r.Cell(R::ColValidation, row), QStringLiteral("1,3")) << row;
+    const QStringList volumes = {QStringLiteral("0,000000"), QStringLiteral("0,000349"), QStringLiteral("0,000698"),
+                                 QStringLiteral("0,001067"), QStringLiteral("0,001567"), QStringLiteral("0,002067"),
+                                 QStringLiteral("0,002567")};
+    ASSERT_EQ(r.PointCount(), volumes.size());
+    for (int row = 1; row <= r.PointCount(); ++row)
+        EXPECT_EQ(r.Cell(R::ColVolume, row), volumes[row - 1]) << row;
+    EXPECT_EQ(window->Run().ValidationCount(), 3);
+}
+
+TEST_F(MeasurementRunUnderWayTest, AReadingThatComesBackAfterItsRunEndedIsDropped)
+{
+    for (const bool newRun : {false, true}) {
+        SCOPED_TRACE(newRun ? "stopped and started again at once" : "stopped");
+        StartRun();
+        RunTo(2100);
+        Space();
+        ToggleRun();
+        if (newRun)
+            ToggleRun();
+        FinishDroppedSample();
+        EXPECT_EQ(window->Record().PointCount(), newRun ? 0 : 1);
+        EXPECT_EQ(window->Edit6->text(), newRun ? QStringLiteral("0") : QStringLiteral("1"));
+        EXPECT_FALSE(window->Run().SampleUnderWay());
+        if (newRun)
+            ToggleRun();
+    }
+}
+
+TEST_F(MeasurementRunUnderWayTest, ClosingDuringASampleEndsTheThreadOnceTheSampleIsOver)
+{
+    window->SetQuitDuringRunQuestion([] { return true; });
+    StartRun();
+    RunTo(1000);
+    ASSERT_TRUE(window->Run().SampleUnderWay());
+    QThread* thread = window->Measurement().Thread();
+    // The sample ends only once the window has begun to end the thread.
+    std::thread sampleEnd([&] {
+        while (!thread->isInterruptionRequested())
+            std::this_thread::yield();
+        clock.AdvanceTo(sampleEndMs);
+    });
+    EXPECT_TRUE(window->close());
+    sampleEnd.join();
+    EXPECT_TRUE(thread->isFinished());
+    EXPECT_TRUE(window->Measurement().Ended());
+    QCoreApplication::processEvents();
+    EXPECT_EQ(window->Record().PointCount(), 0);
+    EXPECT_EQ(window->Measurement().Request(MeasurementRun::kSamples, MeasurementRun::kSampleRate), 0u);
 }
 
 TEST_F(MeasurementRunTest, MeasureButtonFrameFollowsFocusAndState)

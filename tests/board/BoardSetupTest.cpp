@@ -41,6 +41,15 @@ private:
 const QString kProgram = QStringLiteral("Quorin");
 const QString kOption = QStringLiteral("--carte-reelle");
 
+// What the measurement thread does with a setup: opens the real bus it asks for, here on the
+// test's thread, and falls back to the bench on a refusal.
+void OpenAsTheMeasurementThreadDoes(BoardSetup& setup, Clock& clock)
+{
+    const QString refusal = OpenRealBus(setup);
+    if (!refusal.isEmpty())
+        FallBackToBench(setup, clock, refusal);
+}
+
 TEST(BoardSetupTest, SimulationUnlessTheRealBoardIsAskedFor)
 {
     const struct {
@@ -80,7 +89,11 @@ TEST(BoardSetupTest, RefusedPortAccessFallsBackToTheSimulationAndSaysWhy)
           std::pair{QStringList{kProgram}, QStringLiteral("RÉELLE")}}) {
         FakeClock clock;
         RealBusStub real(QStringLiteral("Accès aux ports de la carte d'acquisition refusé par le système."));
-        const BoardSetup setup = CreateBoard(arguments, environment, clock, real.Opener());
+        BoardSetup setup = CreateBoard(arguments, environment, clock, real.Opener());
+        // Only asked for: the thread that measures opens it.
+        EXPECT_EQ(real.opened, 0);
+        EXPECT_FALSE(setup.simulated);
+        OpenAsTheMeasurementThreadDoes(setup, clock);
         EXPECT_EQ(real.opened, 1);
         EXPECT_TRUE(setup.simulated);
         ASSERT_NE(setup.bench, nullptr);
@@ -93,7 +106,9 @@ TEST(BoardSetupTest, GrantedPortAccessUsesTheRealBus)
 {
     FakeClock clock;
     RealBusStub real;
-    const BoardSetup setup = CreateBoard({kProgram, kOption}, QStringLiteral("nimporte"), clock, real.Opener());
+    BoardSetup setup = CreateBoard({kProgram, kOption}, QStringLiteral("nimporte"), clock, real.Opener());
+    EXPECT_EQ(real.opened, 0);
+    OpenAsTheMeasurementThreadDoes(setup, clock);
     EXPECT_EQ(real.opened, 1);
     EXPECT_FALSE(setup.simulated);
     EXPECT_EQ(setup.bench, nullptr);
