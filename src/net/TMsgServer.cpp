@@ -3,6 +3,14 @@
 #include "MsgWire.h"
 #include "NetLog.h"
 
+#include <atomic>
+
+quint64 TMsgServer::NextArrivalNumber()
+{
+    static std::atomic<quint64> messagesRead{0};
+    return ++messagesRead;
+}
+
 TMsgServer::TMsgServer(QObject* owner) : TConnectionServer(owner)
 {
     SetPort(kDefaultPort);
@@ -22,6 +30,7 @@ void TMsgServer::Serve()
                                           .arg(RemoteAddress().toString());
         return;
     }
+    arrivalNumber_ = NextArrivalNumber();
     qCInfo(lcNet).noquote() << QStringLiteral("Message reçu de %1 : %2 octets")
                                    .arg(RemoteAddress().toString())
                                    .arg(frame->message.size());

@@ -210,8 +210,9 @@ TEST(JournalLimitTest, ConcurrentWriters_KeepTwoFilesWithinTheLimit_AndWholeLine
         const int t = m.captured(1).toInt();
         const int n = m.captured(2).toInt();
         // Each thread's kept lines run on without a gap, from wherever the kept part begins.
-        if (next[t] >= 0)
+        if (next[t] >= 0) {
             ASSERT_EQ(n, next[t]);
+        }
         next[t] = n + 1;
     }
     for (int t = 0; t < kThreads; ++t)
