@@ -3,6 +3,8 @@
 #include "ErrorBox.h"
 #include "Journal.h"
 #include "Launchers.h"
+#include "OverlayCommands.h"
+#include "TMainMsgServer.h"
 #include "RunFixture.h"
 #include "TAboutBox.h"
 
@@ -136,6 +138,9 @@ TEST_F(JournalWindowTest, RunSaveOpenFailedSaveAndRefusedBoard_EachLeaveTheirLin
 
     chosen = data.filePath(made.constFirst());
     window->Menu().Ouvrir1->trigger();
+    window->findChild<OverlayCommands*>()->AddFiles({chosen});
+    emit window->MsgServer1().MessageReceived(QStringLiteral("127.0.0.1"), window->Data().Document().MeasurementText(), 1);
+    QTest::qWait(10);
     // A folder that does not exist: the save fails, one box says it, the item stays usable.
     chosen = folder.filePath(QStringLiteral("absent/essai.che"));
     EXPECT_NO_THROW(window->Menu().Enregistrersous1->trigger());
@@ -154,6 +159,8 @@ TEST_F(JournalWindowTest, RunSaveOpenFailedSaveAndRefusedBoard_EachLeaveTheirLin
         QStringLiteral("info app : Mesure arrêtée : 6 échantillons, 3 volumes validés, %1 points retenus").arg(kept),
         QStringLiteral("info app : Fichier enregistré : %1 %2").arg(saved, points),
         QStringLiteral("info app : Fichier ouvert : %1 %2").arg(saved, points),
+        QStringLiteral("info app : Courbe à superposer ouverte : %1 %2").arg(saved, points),
+        QStringLiteral("info data : Mesure reçue de 127.0.0.1 : %1 points").arg(kept),
         QStringLiteral("attention app : Erreur affichée : ") + recorder.boxes.value(0),
         QStringLiteral("info app : Fichier enregistré : %1 %2").arg(QDir::toNativeSeparators(chosen), points),
         QStringLiteral("attention board : Carte refusée : La carte d'acquisition est inaccessible."),
