@@ -9,6 +9,7 @@
 #include "MeasurementTextIo.h"
 #include "TAboutBox.h"
 #include "TFDgReseau.h"
+#include "TangentCommands.h"
 #include "TMainMsgServer.h"
 #include "TMsgSender.h"
 #include "TPagesDlg.h"
@@ -126,7 +127,9 @@ TFAcquisition::TFAcquisition(Clock& clock, BoardSetup board, const MessageEndpoi
             [this, analysis] { analysis->ShowElectrodeCheck(*electrode_, StatusText()); });
     // Print, PDF, CSV and the chart on the clipboard, on the Fichier and Edition items.
     auto* report = new ReportCommands(*this);
-    // The report prints the fitted model after the equivalence results, as the copy does.
+    // The report prints the method of tangents, then the fitted model, after the equivalence
+    // results, as the copy does.
+    report->SetTangentLines([analysis] { return analysis->Tangents().ReportLines(); });
     report->SetModelLines([analysis] {
         const auto& fit = analysis->Model().LastFit();
         if (!fit)
