@@ -3,6 +3,7 @@
 #include "AnalysisCommands.h"
 #include "BenchWindow.h"
 #include "CalibrationController.h"
+#include "CalibrationMemory.h"
 #include "DataCommands.h"
 #include "HelpController.h"
 #include "Launchers.h"
@@ -118,6 +119,11 @@ TFAcquisition::TFAcquisition(Clock& clock, BoardSetup board, const MessageEndpoi
     run_ = new MeasurementRun(*this, *electrode_, *measurement_, clock_);
     calibration_ = new CalibrationController(*this, *electrode_, *measurement_, LabelInstruction);
     calibration_->SetMeasuring([this] { return run_->Measuring(); });
+    // The calibration kept from an earlier start; a board's refusal, shown after it by
+    // CreateCompanions, keeps the priority.
+    auto* memory = new CalibrationMemory(*this, *electrode_, *calibration_);
+    calibration_->SetCompleted([memory](const ElectrodeCalibration::PressResult& press) { memory->Completed(press); });
+    SetStatusText(memory->Restore());
     CreateCompanions();
     ConnectMenu();
     // "A&nalyse" after "&Paramétrer". Connected after the calibration's own handler, so the
