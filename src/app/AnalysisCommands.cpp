@@ -314,7 +314,8 @@ void AnalysisCommands::FlushDerivative()
     secondSlopes_.clear();
     if (!record_.TimeMode()) {
         const QList<QPointF> curve = TitrationAnalysis::CurvePoints(record_.VolumePoints());
-        slopes_ = TitrationAnalysis::Derivative(curve);
+        if (derivativeShown_)
+            slopes_ = TitrationAnalysis::Derivative(curve);
         if (secondShown_)
             secondSlopes_ = TitrationAnalysis::SecondDerivative(curve);
     }
