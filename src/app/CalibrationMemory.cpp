@@ -1,7 +1,6 @@
 #include "CalibrationMemory.h"
 
 #include "CalibrationController.h"
-#include "ElectrodeCheck.h"
 #include "ErrorBox.h"
 #include "StoredCalibration.h"
 #include "TFAcquisition.h"
@@ -44,25 +43,13 @@ QString CalibrationMemory::Restore()
 
 void CalibrationMemory::Completed(const ElectrodeCalibration::PressResult& press)
 {
-    if (!press.statusMessage.isEmpty())
+    const std::optional<StoredCalibration::Calibration> made
+        = StoredCalibration::Completed(electrode_, press, window_.BoardInUse().simulated, now_());
+    if (!made)
         return;
-    // In the difference mode the converted voltage is half the electrode's.
-    const double scale = electrode_.DifferentialMode() ? 2.0 : 1.0;
-    const std::optional<ElectrodeCheck::Result> check
-        = ElectrodeCheck::Evaluate(electrode_.Slope(), electrode_.Intercept(), scale);
-    if (!check)
-        return;
-    StoredCalibration::Calibration made;
-    made.slope = electrode_.Slope();
-    made.intercept = electrode_.Intercept();
-    made.differential = electrode_.DifferentialMode();
-    made.simulatedBoard = window_.BoardInUse().simulated;
-    made.madeAt = now_();
-    made.slopePercent = check->slopePercent;
-    made.offsetMv = check->offsetMv;
     try {
         QSettings settings = ProgramSettings();
-        StoredCalibration::Write(settings, made);
+        StoredCalibration::Write(settings, *made);
     } catch (const std::exception& error) {
         // The calibration is in use all the same; only the next start will not find it.
         window_.SetStatusText(ErrorBox::TextOf(error));

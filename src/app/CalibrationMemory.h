@@ -26,9 +26,8 @@ public:
     // At start: applies what is kept for the board in use and returns what the status bar says
     // of it. Nothing kept, or nothing readable, leaves the standard coefficients.
     QString Restore();
-    // After the third press: keeps the calibration, unless the press had to fall back on the
-    // standard difference (equal voltages) or the line says nothing of an electrode (both
-    // buffers given the same pH). A failure to write is said in the status bar.
+    // After the third press: keeps what StoredCalibration::Completed says to keep. A failure to
+    // write is said in the status bar.
     void Completed(const ElectrodeCalibration::PressResult& press);
 
 private:

@@ -1,5 +1,7 @@
 #include "StoredCalibration.h"
 
+#include "ElectrodeCheck.h"
+
 #include <QSettings>
 
 #include <cmath>
@@ -40,6 +42,29 @@ std::optional<int> ReadInteger(const QSettings& settings, const QString& key)
 }
 
 }  // namespace
+
+std::optional<Calibration> Completed(const ElectrodeCalibration& electrode,
+                                     const ElectrodeCalibration::PressResult& press, bool simulatedBoard,
+                                     const QDateTime& now)
+{
+    if (!press.statusMessage.isEmpty())
+        return std::nullopt;
+    // In the difference mode the converted voltage is half the electrode's.
+    const double scale = electrode.DifferentialMode() ? 2.0 : 1.0;
+    const std::optional<ElectrodeCheck::Result> check
+        = ElectrodeCheck::Evaluate(electrode.Slope(), electrode.Intercept(), scale);
+    if (!check)
+        return std::nullopt;
+    Calibration made;
+    made.slope = electrode.Slope();
+    made.intercept = electrode.Intercept();
+    made.differential = electrode.DifferentialMode();
+    made.simulatedBoard = simulatedBoard;
+    made.madeAt = now;
+    made.slopePercent = check->slopePercent;
+    made.offsetMv = check->offsetMv;
+    return made;
+}
 
 void Write(QSettings& settings, const Calibration& calibration)
 {

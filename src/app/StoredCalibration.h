@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ElectrodeCalibration.h"
+
 #include <QDateTime>
 #include <QString>
 
@@ -25,6 +27,13 @@ struct Calibration {
     int slopePercent = 0;
     int offsetMv = 0;
 };
+
+// What to keep of the calibration the third press has just completed: nothing when the press
+// had to fall back on the standard difference (equal voltages) or when the line says nothing of
+// an electrode (both buffers given the same pH).
+std::optional<Calibration> Completed(const ElectrodeCalibration& electrode,
+                                     const ElectrodeCalibration::PressResult& press, bool simulatedBoard,
+                                     const QDateTime& now);
 
 // Under the group "Etalonnage", replacing what was there. Throws std::runtime_error (French)
 // when the settings cannot be written.

@@ -87,14 +87,4 @@ TEST(TangentMethod, RefusesACurveWithoutABendOnEachSide)
     EXPECT_FALSE(TangentMethod::Find({}).has_value());
 }
 
-TEST(TangentMethod, TextsUseTheCommaAndTwoDecimals)
-{
-    TangentMethod::Result result;
-    result.volumeMl = 20.034;
-    result.pH = 8.257;
-    EXPECT_EQ(TangentMethod::ResultText(result), QStringLiteral("Tangentes : V = 20,03 mL ; pH = 8,26"));
-    EXPECT_EQ(TangentMethod::ClipboardResults(result),
-              QStringLiteral("Volume à l'équivalence (tangentes) en mL\t20,03\rpH à l'équivalence (tangentes)\t8,26\r"));
-}
-
 }  // namespace
