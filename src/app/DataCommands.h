@@ -55,6 +55,7 @@ public:
     // Base of the data folder used when ProgramDir's cannot be written (the documents folder
     // when empty).
     void SetFallbackFolderBase(const QString& base) { fallbackBase_ = base; }
+    const QString& FallbackFolderBase() const { return fallbackBase_; }
 
     ChemistryDocument& Document() { return document_; }
     TFDgCommentaire& CommentDialog() { return *commentDialog_; }

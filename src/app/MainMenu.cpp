@@ -21,6 +21,10 @@ MainMenu BuildMainMenu(QMenuBar* bar)
     MainMenu m;
     QMenu* fichier = bar->addMenu(QStringLiteral("&Fichier"));
     m.Ouvrir1 = Item(fichier, QStringLiteral("&Ouvrir"), QStringLiteral("Ouvrir1"), QKeySequence(Qt::CTRL | Qt::Key_O));
+    m.Superposeruncourbe1
+        = Item(fichier, QStringLiteral("&Superposer une courbe..."), QStringLiteral("Superposeruncourbe1"));
+    m.Retirerlescourbes1
+        = Item(fichier, QStringLiteral("Retirer les courbes superposées"), QStringLiteral("Retirerlescourbes1"));
     fichier->addSeparator();
     m.Enregistrer1 = Item(fichier, QStringLiteral("&Enregistrer"), QStringLiteral("Enregistrer1"),
                           QKeySequence(Qt::CTRL | Qt::Key_S));
@@ -57,6 +61,8 @@ MainMenu BuildMainMenu(QMenuBar* bar)
     m.Envoyersurlerseau1
         = Item(edition, QStringLiteral("E&nvoyer les mesures sur le réseau"), QStringLiteral("Envoyersurlerseau1"));
     m.Testerlerseau1 = Item(edition, QStringLiteral("&Tester le réseau"), QStringLiteral("Testerlerseau1"));
+    m.Postedeprofesseur1
+        = Item(edition, QStringLiteral("P&oste du professeur"), QStringLiteral("Postedeprofesseur1"));
 
     QMenu* parametrer = bar->addMenu(QStringLiteral("&Paramétrer"));
     auto* cards = new QActionGroup(parametrer);

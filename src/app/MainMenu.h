@@ -6,6 +6,8 @@ class QMenuBar;
 // The main window's menu items, named after their handlers' items.
 struct MainMenu {
     QAction* Ouvrir1 = nullptr;
+    QAction* Superposeruncourbe1 = nullptr;
+    QAction* Retirerlescourbes1 = nullptr;
     QAction* Enregistrer1 = nullptr;
     QAction* Enregistrersous1 = nullptr;
     QAction* Imprimer1 = nullptr;
@@ -22,6 +24,7 @@ struct MainMenu {
     QAction* Copierlegraphique1 = nullptr;
     QAction* Envoyersurlerseau1 = nullptr;
     QAction* Testerlerseau1 = nullptr;
+    QAction* Postedeprofesseur1 = nullptr;
     QAction* CarteKestrola1 = nullptr;
     QAction* CarteBrinmox1 = nullptr;
     QAction* Rseau1 = nullptr;

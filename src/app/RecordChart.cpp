@@ -215,19 +215,33 @@ void RecordChart::Show(const QList<QPointF>& points, const QColor& colour)
     Redraw();
 }
 
+std::optional<ChartViewport::Range> RecordChart::WholeX() const
+{
+    std::optional<ChartViewport::Range> whole;
+    // Sorted by X: the ends are the range.
+    if (!points_.isEmpty())
+        whole = ChartViewport::Range{points_.front().x(), points_.back().x()};
+    if (const auto others = otherCurvesRange_ ? otherCurvesRange_() : std::nullopt)
+        whole = whole ? ChartViewport::Range{std::min(whole->low, others->low), std::max(whole->high, others->high)}
+                      : *others;
+    return whole;
+}
+
 void RecordChart::FitAxes()
 {
     double low = 0.0;
     double high = 1.0;
-    if (!points_.isEmpty()) {
-        // Sorted by X: the ends are the range.
-        low = points_.front().x();
-        high = std::max(points_.back().x(), low + 1e-9);
-        if (high - low < 1e-9)
+    const std::optional<ChartViewport::Range> whole = WholeX();
+    if (whole) {
+        low = whole->low;
+        high = whole->high;
+        // One X value alone (the first sample of a run) gets a unit range, not one of 1e-9
+        // whose labels would run into each other.
+        if (!(high - low > 1e-9))
             high = low + 1;
     }
     axisX_->setRange(low, high);
-    if (!points_.isEmpty())
+    if (whole)
         axisX_->applyNiceNumbers();
     axisY_->setRange(kWholeLowPH, kWholeHighPH);
     axisY_->setLabelFormat(kWholeLabelFormat);
@@ -282,8 +296,8 @@ void RecordChart::ZoomAround(QPointF pixel, double factor)
 {
     const ChartViewport zoomed = Viewport().ZoomedAround(pixel, factor);
     // Out as far as the whole curve or beyond: that is the whole curve, followed again.
-    if (factor > 1.0 && !points_.isEmpty()
-        && zoomed.X().Contains({points_.front().x(), points_.back().x()})
+    const std::optional<ChartViewport::Range> whole = WholeX();
+    if (factor > 1.0 && whole && zoomed.X().Contains(*whole)
         && zoomed.Y().Contains({kWholeLowPH, kWholeHighPH})) {
         ShowWholeCurve();
         return;
@@ -414,7 +428,8 @@ void RecordChart::mouseReleaseEvent(QMouseEvent* event)
     if (before.X().low == after.X().low && before.X().high == after.X().high && before.Y().low == after.Y().low
         && before.Y().high == after.Y().high)
         return;
-    if (!points_.isEmpty() && after.X().Contains({points_.front().x(), points_.back().x()})
+    const std::optional<ChartViewport::Range> whole = WholeX();
+    if (whole && after.X().Contains(*whole)
         && after.Y().Contains({kWholeLowPH, kWholeHighPH})) {
         ShowWholeCurve();
         return;

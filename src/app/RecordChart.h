@@ -6,6 +6,9 @@
 #include <QList>
 #include <QPointF>
 
+#include <functional>
+#include <optional>
+
 class QChart;
 class QGraphicsLineItem;
 class QLineSeries;
@@ -56,6 +59,10 @@ public:
     QString ReadoutAt(QPointF pixel) const;
     // `sortedByX` as another series drawn against this chart's X axis should show it now.
     QList<QPointF> ThinnedForView(const QList<QPointF>& sortedByX) const;
+    // The X range of the other curves shown with the record, which the whole curve takes in
+    // besides the record's points; nothing when none is shown.
+    using OtherCurvesRange = std::function<std::optional<ChartViewport::Range>()>;
+    void SetOtherCurvesRange(OtherCurvesRange range) { otherCurvesRange_ = std::move(range); }
 
     void ZoomAround(QPointF pixel, double factor);
     void PanBy(QPointF pixelDelta);
@@ -87,6 +94,8 @@ private:
     void OnChartRebuilt(const QList<QPointF>& points);
     void Show(const QList<QPointF>& points, const QColor& colour);
     void FitAxes();
+    // The X range of the whole curve: the record's points and the other curves shown.
+    std::optional<ChartViewport::Range> WholeX() const;
     void ZoomedTicks();
     void SetView(const ChartViewport& view);
     void Redraw();
@@ -109,4 +118,5 @@ private:
     bool crosshair_ = false;
     QGraphicsLineItem* crossX_;
     QGraphicsLineItem* crossY_;
+    OtherCurvesRange otherCurvesRange_;
 };

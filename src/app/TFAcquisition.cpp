@@ -25,6 +25,8 @@
 #include "RecordTableModel.h"
 #include "ReportCommands.h"
 #include "ModelCommands.h"
+#include "OverlayCommands.h"
+#include "StationCommands.h"
 #include "TitrationFit.h"
 #include "WindowSettings.h"
 
@@ -143,6 +145,9 @@ TFAcquisition::TFAcquisition(Clock& clock, BoardSetup board, const MessageEndpoi
         return QStringList{QStringLiteral("Modèle choisi : %1").arg(TitrationFit::Description(fit->model)),
                            TitrationFit::ResultText(*fit)};
     });
+    // Curves laid over the record from files; the teacher's station, fed by MsgServer1.
+    new OverlayCommands(*this);
+    new StationCommands(*this);
     // One application-wide filter: it previews typed characters and sees the buttons' keys
     // and focus changes.
     qApp->installEventFilter(this);

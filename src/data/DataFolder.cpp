@@ -6,6 +6,26 @@
 
 namespace DataFolder {
 
+namespace {
+
+QString ResolveNamed(const QString& programDir, const QString& fallbackBase, const QString& name)
+{
+    if (!programDir.isEmpty()) {
+        const QString primary = QDir::cleanPath(QDir::fromNativeSeparators(programDir) + QLatin1Char('/') + name);
+        if (IsWritable(primary))
+            return primary;
+    }
+    const QString base = fallbackBase.isEmpty()
+        ? QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)
+        : fallbackBase;
+    const QString fallback = QDir::cleanPath(QDir::fromNativeSeparators(base) + QStringLiteral("/Quorin/") + name);
+    // When this fails too, the save reports the system's reason for this folder.
+    QDir().mkpath(fallback);
+    return fallback;
+}
+
+}  // namespace
+
 bool IsWritable(const QString& folder)
 {
     if (folder.isEmpty() || !QDir().mkpath(folder))
@@ -17,18 +37,12 @@ bool IsWritable(const QString& folder)
 
 QString Resolve(const QString& programDir, const QString& fallbackBase)
 {
-    if (!programDir.isEmpty()) {
-        const QString primary = QDir::cleanPath(QDir::fromNativeSeparators(programDir) + QStringLiteral("/Valeurs"));
-        if (IsWritable(primary))
-            return primary;
-    }
-    const QString base = fallbackBase.isEmpty()
-        ? QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)
-        : fallbackBase;
-    const QString fallback = QDir::cleanPath(QDir::fromNativeSeparators(base) + QStringLiteral("/Quorin/Valeurs"));
-    // When this fails too, the save reports the system's reason for this folder.
-    QDir().mkpath(fallback);
-    return fallback;
+    return ResolveNamed(programDir, fallbackBase, QStringLiteral("Valeurs"));
+}
+
+QString ResolveClass(const QString& programDir, const QString& fallbackBase)
+{
+    return ResolveNamed(programDir, fallbackBase, QStringLiteral("Classe"));
 }
 
 }  // namespace DataFolder

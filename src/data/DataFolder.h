@@ -11,6 +11,10 @@ namespace DataFolder {
 // empty fallbackBase means the user's documents folder.
 QString Resolve(const QString& programDir, const QString& fallbackBase = QString());
 
+// The class's received measurements: "Classe" beside the data folder, with the same fallback
+// (fallbackBase + "/Quorin/Classe").
+QString ResolveClass(const QString& programDir, const QString& fallbackBase = QString());
+
 // Creates the folder if needed and checks that a file can be written in it.
 bool IsWritable(const QString& folder);
 

@@ -16,10 +16,16 @@ TMainMsgServer::~TMainMsgServer()
     StopServing();
 }
 
-void TMainMsgServer::MsgServer1Msg(QObject*, const QString&, const QString& sMsg)
+void TMainMsgServer::MsgServer1Msg(QObject* sender, const QString&, const QString& sMsg)
 {
-    std::lock_guard lock(lastReceivedLock_);
-    lastReceivedText_ = sMsg;
+    {
+        std::lock_guard lock(lastReceivedLock_);
+        lastReceivedText_ = sMsg;
+    }
+    // The peer as the connection saw it; the message's own name field is whatever the sender wrote.
+    const auto* const connection = qobject_cast<const TMsgServer*>(sender);
+    const quint64 number = connection ? connection->ArrivalNumber() : NextArrivalNumber();
+    emit MessageReceived(connection ? connection->RemoteAddress().toString() : QString(), sMsg, number);
 }
 
 QString TMainMsgServer::LastReceivedText() const

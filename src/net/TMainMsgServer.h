@@ -7,7 +7,8 @@
 #include <mutex>
 
 // The main window's server MsgServer1: listens from its creation until it is destroyed and
-// keeps the text of the last message received, which the network dialog shows.
+// keeps the text of the last message received, which the network dialog shows. Every message
+// is also handed over, with the peer's address, through MessageReceived.
 class TMainMsgServer : public TMsgServer {
     Q_OBJECT
 
@@ -19,9 +20,17 @@ public:
     // Ends every connection before the last received text goes.
     ~TMainMsgServer() override;
 
-    // OnMessage: the message replaces the last received text (run on a connection thread).
+    // OnMessage: the message replaces the last received text, then MessageReceived hands it
+    // over (run on a connection thread).
     void MsgServer1Msg(QObject* sender, const QString& sFrom, const QString& sMsg);
     QString LastReceivedText() const;
+
+signals:
+    // Emitted on the connection thread that served the message: a receiver on another thread
+    // gets it queued, and the connection never waits for it. `peerAddress` is the address the
+    // connection came from (empty when the message did not come through a connection);
+    // `arrivalNumber` orders the messages as they arrived (TMsgServer::ArrivalNumber).
+    void MessageReceived(const QString& peerAddress, const QString& text, quint64 arrivalNumber);
 
 private:
     mutable std::mutex lastReceivedLock_;

@@ -2,6 +2,14 @@
 
 #include "MsgWire.h"
 
+#include <atomic>
+
+quint64 TMsgServer::NextArrivalNumber()
+{
+    static std::atomic<quint64> messagesRead{0};
+    return ++messagesRead;
+}
+
 TMsgServer::TMsgServer(QObject* owner) : TConnectionServer(owner)
 {
     SetPort(kDefaultPort);
@@ -18,6 +26,7 @@ void TMsgServer::Serve()
         MsgWire::ReadFrame([this](int count) { return Read(static_cast<std::uint16_t>(count)); });
     if (!frame)
         return;
+    arrivalNumber_ = NextArrivalNumber();
     const QByteArray acknowledgement = MsgWire::Acknowledgement();
     SendBuffer(acknowledgement.constData(), MsgWire::kAcknowledgementBytes);
     // The listening server's handler; a component serving on its own has only its own.

@@ -25,6 +25,17 @@ public:
     // ends it without acknowledgement and without OnMessage.
     void Serve() override;
 
+    // On the component that served an exchange: the rank of its message among every message
+    // this process has read, from 1, taken once the message is whole and before it is
+    // acknowledged. A sender waits for each acknowledgement before its next message, so its
+    // messages are numbered in the order it sent them, whichever thread hands them over first.
+    quint64 ArrivalNumber() const { return arrivalNumber_; }
+    // Takes the next rank; for a message that did not come through a connection.
+    static quint64 NextArrivalNumber();
+
 protected:
     std::unique_ptr<TConnectionServer> NewConnectionComponent() override;
+
+private:
+    quint64 arrivalNumber_ = 0;
 };

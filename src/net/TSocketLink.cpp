@@ -257,6 +257,11 @@ void TSocketLink::Connect()
         if (socket_ == SocketApi::kNoSocket)
             ThrowSocketError(SocketApi::LastError());
     }
+    if (bindAddress_ != 0 && SocketApi::Bind(socket_, bindAddress_, 0) != 0) {
+        const int error = SocketApi::LastError();
+        ResetSocket();
+        ThrowSocketError(error);
+    }
     if (SocketApi::Connect(socket_, remoteAddress_, remotePort_) == 0) {
         connected_ = true;
         if (OnConnect)

@@ -114,7 +114,8 @@ public:
     // idleMs without a byte received or sent.
     void SetWaitLimits(QDeadlineTimer overall, int idleMs = 0);
     void ClearWaitLimits();
-    // Address that Listen binds to; all local IPv4 addresses unless set.
+    // Address that Listen binds to; all local IPv4 addresses unless set. When set, Connect
+    // leaves from it too (a free port of that address) rather than from the one the route gives.
     void SetBindAddress(const QHostAddress& address);
     // The port actually listened on, 0 when not listening.
     std::uint16_t LocalPort() const;

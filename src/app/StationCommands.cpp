@@ -1,0 +1,42 @@
+#include "StationCommands.h"
+
+#include "DataCommands.h"
+#include "DataFolder.h"
+#include "ReceivedMeasurements.h"
+#include "StartupValues.h"
+#include "TFAcquisition.h"
+#include "TMainMsgServer.h"
+#include "TeacherStation.h"
+
+#include <QAction>
+
+StationCommands::StationCommands(TFAcquisition& window)
+    : QObject(&window)
+    , window_(window)
+    , store_(new ReceivedMeasurements(this))
+{
+    setObjectName(QStringLiteral("StationCommands"));
+    connect(&window.MsgServer1(), &TMainMsgServer::MessageReceived, store_, &ReceivedMeasurements::Add,
+            Qt::QueuedConnection);
+    connect(window.Menu().Postedeprofesseur1, &QAction::triggered, this, &StationCommands::Postedeprofesseur1Click);
+}
+
+TeacherStation& StationCommands::Station()
+{
+    if (!station_) {
+        station_ = new TeacherStation(*store_, &window_);
+        // Beside the data folder, with the same fallback.
+        station_->SetClassFolder([this] {
+            return DataFolder::ResolveClass(StartupValues::ProgramDir(), window_.Data().FallbackFolderBase());
+        });
+    }
+    return *station_;
+}
+
+void StationCommands::Postedeprofesseur1Click()
+{
+    TeacherStation& station = Station();
+    station.show();
+    station.raise();
+    station.activateWindow();
+}

@@ -1,0 +1,54 @@
+#include "ReceivedMeasurements.h"
+
+#include "ReferenceCurve.h"
+
+#include <algorithm>
+
+ReceivedMeasurements::ReceivedMeasurements(QObject* parent)
+    : QObject(parent)
+    , now_([] { return QDateTime::currentDateTime(); })
+{
+}
+
+ReceivedMeasurements::Entry ReceivedMeasurements::Analyse(const QString& peerAddress, const QString& text,
+                                                          quint64 arrivalNumber, const QDateTime& arrival)
+{
+    Entry entry;
+    entry.arrivalNumber = arrivalNumber;
+    entry.arrival = arrival;
+    entry.peerAddress = peerAddress;
+    entry.text = text;
+    ReferenceCurve::TextPoints read = ReferenceCurve::ReadPoints(text);
+    entry.readable = !read.unreadable && !read.points.isEmpty();
+    if (!entry.readable)
+        return entry;
+    entry.measurementText = text.left(read.dataLength) + QStringLiteral("\r\r\r");
+    const auto byVolume = [](const QPointF& a, const QPointF& b) { return a.x() < b.x(); };
+    std::stable_sort(read.points.begin(), read.points.end(), byVolume);
+    entry.points = std::move(read.points);
+    entry.equivalence = TitrationAnalysis::FindEquivalence(entry.points);
+    return entry;
+}
+
+void ReceivedMeasurements::Add(const QString& peerAddress, const QString& text, quint64 arrivalNumber)
+{
+    Entry entry = Analyse(peerAddress, text, arrivalNumber, now_());
+    // Hand-overs from several connection threads may come in a different order than the
+    // texts arrived: each goes after every entry that arrived before it.
+    const auto at = std::upper_bound(entries_.begin(), entries_.end(), arrivalNumber,
+                                     [](quint64 number, const Entry& e) { return number < e.arrivalNumber; });
+    entries_.insert(at, std::move(entry));
+    if (entries_.size() > kCapacity) {
+        const qsizetype excess = entries_.size() - kCapacity;
+        entries_.remove(0, excess);
+        dropped_ += static_cast<int>(excess);
+    }
+    emit Changed();
+}
+
+void ReceivedMeasurements::Clear()
+{
+    entries_.clear();
+    dropped_ = 0;
+    emit Changed();
+}
