@@ -12,6 +12,7 @@
 #include "ModelCommands.h"
 #include "RecordChart.h"
 #include "TFAcquisition.h"
+#include "TangentCommands.h"
 #include "TitrationConcentration.h"
 
 #include <QAction>
@@ -33,6 +34,7 @@
 #include <QValueAxis>
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -40,9 +42,24 @@ namespace {
 // its red or green point marks.
 const QColor kDerivativeColour(0, 0, 220);
 const QColor kMarkColour(150, 0, 150);
+// Teal for the second derivative; grey for the axis both derivatives share.
+const QColor kSecondColour(0, 140, 140);
+const QColor kSharedAxisColour(70, 70, 70);
 
 const QString kPngFilter = QStringLiteral("Image PNG (*.png)");
 const QString kSvgFilter = QStringLiteral("Image SVG (*.svg)");
+
+// 1, 2 or 5 times a power of ten, at or above `value`: the half of it, a tick, stays round.
+double RoundAbove(double value)
+{
+    if (!(value > 0.0) || !std::isfinite(value))
+        return 1.0;
+    const double power = std::pow(10.0, std::floor(std::log10(value)));
+    for (double step : {1.0, 2.0, 5.0})
+        if (step * power >= value)
+            return step * power;
+    return 10.0 * power;
+}
 
 QAction* Item(QMenu* menu, const QString& caption, const QString& name)
 {
@@ -70,6 +87,7 @@ AnalysisCommands::AnalysisCommands(MeasurementRecord& record, RecordChart& chart
     , chart_(chart)
     , status_(std::move(status))
     , model_(new ModelCommands(record, chart, status_, this))
+    , tangents_(new TangentCommands(record, chart, status_, [this] { return ReadPoints(); }, this))
     , dataFolder_([] { return QDir::currentPath(); })
     , fileDialogRunner_(RunFileDialog)
     , redraw_(new QTimer(this))
@@ -109,7 +127,7 @@ void AnalysisCommands::ConnectRecord()
 
 void AnalysisCommands::OnViewChanged()
 {
-    if (derivativeShown_ && derivative_ && !redraw_->isActive())
+    if ((derivativeShown_ || secondShown_) && rightAxis_ && !redraw_->isActive())
         DrawDerivative();
     if (equivalence_ && mark_ && chart_.chart()->series().contains(mark_.data()))
         ShowMark(equivalence_->volumeMl);
@@ -130,9 +148,13 @@ QMenu* AnalysisCommands::AttachMenu(QMenuBar* bar, QAction* after)
     menu_->setObjectName(QStringLiteral("Analyse1"));
     derivee_ = Item(menu_, QStringLiteral("&Dérivée dpH/dV"), QStringLiteral("Derivee1"));
     derivee_->setCheckable(true);
+    deriveeSeconde_ = Item(menu_, QStringLiteral("Dérivée &seconde"), QStringLiteral("Deriveeseconde1"));
+    deriveeSeconde_->setCheckable(true);
     pointEquivalence_ = Item(menu_, QStringLiteral("&Point d'équivalence"), QStringLiteral("Pointdequivalence1"));
+    methodeTangentes_
+        = Item(menu_, QStringLiteral("Méthode des &tangentes"), QStringLiteral("Methodedestangentes1"));
     modeliser_ = Item(menu_, QStringLiteral("&Modéliser..."), QStringLiteral("Modeliser1"));
-    copierResultats_ = Item(menu_, QStringLiteral("Copier les résultats"), QStringLiteral("Copierlesresultats1"));
+    copierResultats_ = Item(menu_, QStringLiteral("Copier les &résultats"), QStringLiteral("Copierlesresultats1"));
     menu_->addSeparator();
     // The chart's own view: whole curve and crosshair.
     vueComplete_ = Item(menu_, QStringLiteral("Vue &complète"), QStringLiteral("Vuecomplete1"));
@@ -144,6 +166,9 @@ QMenu* AnalysisCommands::AttachMenu(QMenuBar* bar, QAction* after)
     enregistrerGraphique_
         = Item(menu_, QStringLiteral("Enregistrer le &graphique..."), QStringLiteral("Enregistrerlegraphique1"));
     connect(derivee_, &QAction::toggled, this, Guarded(this, &AnalysisCommands::DeriveeClick));
+    connect(deriveeSeconde_, &QAction::toggled, this, Guarded(this, &AnalysisCommands::DeriveeSecondeClick));
+    connect(methodeTangentes_, &QAction::triggered, tangents_,
+            Guarded(tangents_, &TangentCommands::MethodedestangentesClick));
     connect(pointEquivalence_, &QAction::triggered, this, Guarded(this, &AnalysisCommands::PointEquivalenceClick));
     connect(modeliser_, &QAction::triggered, model_, Guarded(model_, &ModelCommands::ModeliserClick));
     connect(copierResultats_, &QAction::triggered, this, Guarded(this, &AnalysisCommands::CopierResultatsClick));
@@ -169,7 +194,7 @@ void AnalysisCommands::OnRecordChanged()
 void AnalysisCommands::ScheduleDerivative()
 {
     // At most one redraw per interval, as the chart's own curve.
-    if (derivativeShown_ && !redraw_->isActive())
+    if ((derivativeShown_ || secondShown_) && !redraw_->isActive())
         redraw_->start();
 }
 
@@ -192,6 +217,13 @@ void AnalysisCommands::EnsureDerivativeSeries()
     rightAxis_->setLinePenColor(kDerivativeColour);
     rightAxis_->setGridLineVisible(false);
     rightAxis_->setRange(0, 1);
+    secondDerivative_ = new QLineSeries(this);
+    secondDerivative_->setObjectName(QStringLiteral("SerieDeriveeSeconde"));
+    secondDerivative_->setPen(QPen(kSecondColour, 1.5));
+    // Where the second derivative changes sign.
+    zeroLine_ = new QLineSeries(this);
+    zeroLine_->setObjectName(QStringLiteral("ZeroDeriveeSeconde"));
+    zeroLine_->setPen(QPen(kSecondColour, 1, Qt::DotLine));
 }
 
 void AnalysisCommands::DeriveeClick(bool shown)
@@ -202,57 +234,126 @@ void AnalysisCommands::DeriveeClick(bool shown)
     }
     if (shown == derivativeShown_)
         return;
-    QChart* chart = chart_.chart();
     derivativeShown_ = shown;
-    if (shown) {
-        EnsureDerivativeSeries();
-        // The chart takes both; removing them hands them back.
-        chart->addAxis(rightAxis_, Qt::AlignRight);
-        chart->addSeries(derivative_);
-        derivative_->attachAxis(chart_.BottomAxis());
-        derivative_->attachAxis(rightAxis_);
-        ModelCommands::TidyLegend(chart);
-        FlushDerivative();
+    PlaceDerivatives();
+}
+
+void AnalysisCommands::DeriveeSecondeClick(bool shown)
+{
+    if (deriveeSeconde_ && deriveeSeconde_->isChecked() != shown) {
+        deriveeSeconde_->setChecked(shown);  // toggles back into this slot
         return;
     }
-    redraw_->stop();
-    if (derivative_) {
-        chart->removeSeries(derivative_);
-        derivative_->setParent(this);
+    if (shown == secondShown_)
+        return;
+    secondShown_ = shown;
+    PlaceDerivatives();
+}
+
+void AnalysisCommands::PlaceDerivatives()
+{
+    EnsureDerivativeSeries();
+    QChart* chart = chart_.chart();
+    const bool any = derivativeShown_ || secondShown_;
+    const bool axisThere = chart->axes(Qt::Vertical).contains(rightAxis_.data());
+    if (any && !axisThere)
+        chart->addAxis(rightAxis_, Qt::AlignRight);
+    // The chart takes a series; removing it hands it back.
+    const auto place = [&](QLineSeries* series, bool shown) {
+        const bool there = chart->series().contains(series);
+        if (shown && !there) {
+            chart->addSeries(series);
+            series->attachAxis(chart_.BottomAxis());
+            series->attachAxis(rightAxis_);
+        } else if (!shown && there) {
+            chart->removeSeries(series);
+            series->setParent(this);
+        }
+    };
+    place(derivative_, derivativeShown_);
+    place(secondDerivative_, secondShown_);
+    place(zeroLine_, secondShown_);
+    if (!any) {
+        redraw_->stop();
+        if (axisThere) {
+            chart->removeAxis(rightAxis_);
+            rightAxis_->setParent(this);
+        }
+        return;
     }
-    if (rightAxis_) {
-        chart->removeAxis(rightAxis_);
-        rightAxis_->setParent(this);
+    // One axis, whose title says in each curve's colour which is which when both are shown.
+    QColor colour = kSharedAxisColour;
+    if (derivativeShown_ && secondShown_) {
+        rightAxis_->setTitleText(QStringLiteral("<span style=\"color:%1\">dpH/dV (pH/mL)</span> ; "
+                                                "<span style=\"color:%2\">d²pH/dV² (pH/mL²)</span>")
+                                     .arg(kDerivativeColour.name(), kSecondColour.name()));
+    } else if (derivativeShown_) {
+        colour = kDerivativeColour;
+        rightAxis_->setTitleText(QStringLiteral("dpH/dV, en pH par mL"));
+    } else {
+        colour = kSecondColour;
+        rightAxis_->setTitleText(QStringLiteral("d²pH/dV², en pH par mL²"));
     }
+    rightAxis_->setTitleBrush(colour);
+    rightAxis_->setLabelsColor(colour);
+    rightAxis_->setLinePenColor(colour);
+    ModelCommands::TidyLegend(chart);
+    FlushDerivative();
 }
 
 void AnalysisCommands::FlushDerivative()
 {
     redraw_->stop();
-    if (!derivativeShown_ || !derivative_)
+    if (!(derivativeShown_ || secondShown_) || !rightAxis_)
         return;
-    // During a run the rows have no volume yet: the derivative waits for the end of the run.
+    // During a run the rows have no volume yet: the derivatives wait for the end of the run.
     slopes_.clear();
-    if (!record_.TimeMode())
-        slopes_ = TitrationAnalysis::Derivative(TitrationAnalysis::CurvePoints(record_.VolumePoints()));
+    secondSlopes_.clear();
+    if (!record_.TimeMode()) {
+        const QList<QPointF> curve = TitrationAnalysis::CurvePoints(record_.VolumePoints());
+        if (derivativeShown_)
+            slopes_ = TitrationAnalysis::Derivative(curve);
+        if (secondShown_)
+            secondSlopes_ = TitrationAnalysis::SecondDerivative(curve);
+    }
     DrawDerivative();
 }
 
 void AnalysisCommands::DrawDerivative()
 {
-    // The right-hand axis fits the slopes within the visible volumes, so a zoom into the jump
+    // The right-hand axis fits the values within the visible volumes, so a zoom into the jump
     // shows its peak whole; the whole curve shows them all.
     const double left = chart_.BottomAxis()->min();
     const double right = chart_.BottomAxis()->max();
     double low = 0.0;
     double high = 0.0;
-    for (const QPointF& s : slopes_) {
-        if (s.x() < left || s.x() > right)
-            continue;
-        low = std::min(low, s.y());
-        high = std::max(high, s.y());
+    const auto draw = [&](QLineSeries* series, const QList<QPointF>& values) {
+        for (const QPointF& v : values) {
+            if (v.x() < left || v.x() > right)
+                continue;
+            low = std::min(low, v.y());
+            high = std::max(high, v.y());
+        }
+        series->replace(chart_.ThinnedForView(values));
+    };
+    if (derivativeShown_)
+        draw(derivative_, slopes_);
+    if (secondShown_) {
+        draw(secondDerivative_, secondSlopes_);
+        zeroLine_->replace({QPointF(left, 0.0), QPointF(right, 0.0)});
     }
-    derivative_->replace(chart_.ThinnedForView(slopes_));
+    FitRightAxis(low, high);
+}
+
+void AnalysisCommands::FitRightAxis(double low, double high)
+{
+    if (secondShown_) {
+        // Zero in the middle, labelled, so that the change of sign reads at a glance.
+        const double reach = RoundAbove(1.05 * std::max(-low, high));
+        rightAxis_->setRange(-reach, reach);
+        rightAxis_->setTickCount(5);
+        return;
+    }
     if (high - low < 1e-9)
         high = low + 1.0;
     // A little room so that the peak does not run into the frame.
@@ -340,6 +441,8 @@ void AnalysisCommands::CopierResultatsClick()
     } else {
         status_(TitrationAnalysis::NotFoundText());
     }
+    // Then the method of tangents, when it ran on these points.
+    text += tangents_->ClipboardLines();
     // The model's lines come last, whatever other results come before them.
     text += model_->ClipboardLines();
     if (!text.isEmpty())

@@ -22,11 +22,14 @@ class QMenuBar;
 class QTimer;
 class QValueAxis;
 class RecordChart;
+class TangentCommands;
 class TFAcquisition;
 
-// The "A&nalyse" menu: the derivative dpH/dV drawn on Chart1 against its own right-hand axis,
-// the equivalence point (status bar, a vertical line on the chart, the clipboard) and the chart
-// saved as an image, and the model beside the measurements (ModelCommands). Also shows the
+// The "A&nalyse" menu: the derivative dpH/dV and the second derivative drawn on Chart1 against
+// a right-hand axis of their own (one scale for both when both are shown: the designed window
+// has no width for two), the equivalence point (status bar, a vertical line on the chart, the clipboard) and the chart
+// saved as an image, the method of parallel tangents (TangentCommands) and the model beside the
+// measurements (ModelCommands). Also shows the
 // electrode check after a completed calibration. The
 // computations are TitrationAnalysis's and ElectrodeCheck's; this class reads the record and
 // writes the chart and the status bar.
@@ -61,6 +64,8 @@ public:
 
     QMenu* Menu() const { return menu_; }
     QAction* DeriveeAction() const { return derivee_; }
+    QAction* DeriveeSecondeAction() const { return deriveeSeconde_; }
+    QAction* MethodeTangentesAction() const { return methodeTangentes_; }
     QAction* PointEquivalenceAction() const { return pointEquivalence_; }
     QAction* ModeliserAction() const { return modeliser_; }
     QAction* CopierResultatsAction() const { return copierResultats_; }
@@ -70,15 +75,21 @@ public:
 
     // The drawn derivative and its axis; null until the derivative was first shown.
     QLineSeries* DerivativeSeries() const;
+    // The drawn second derivative and its zero line; null until first shown.
+    QLineSeries* SecondDerivativeSeries() const { return secondDerivative_; }
+    QLineSeries* ZeroLine() const { return zeroLine_; }
     QValueAxis* RightAxis() const;
     // The vertical line at Ve; null until an equivalence point was found.
     QLineSeries* EquivalenceMark() const;
     bool DerivativeShown() const { return derivativeShown_; }
+    bool SecondDerivativeShown() const { return secondShown_; }
     // Draws a pending derivative at once (it is otherwise at most one redraw interval away).
     void FlushDerivative();
 
     // "&Modéliser...": the model dialog, its curve and the last fit.
     ModelCommands& Model() const { return *model_; }
+    // "Méthode des &tangentes": the construction and its result.
+    TangentCommands& Tangents() const { return *tangents_; }
 
     // The last equivalence found by "&Point d'équivalence", until the record changes.
     const std::optional<TitrationAnalysis::Equivalence>& LastEquivalence() const { return equivalence_; }
@@ -91,10 +102,13 @@ public:
 public slots:
     // "&Dérivée dpH/dV".
     void DeriveeClick(bool shown);
+    // "Dérivée &seconde".
+    void DeriveeSecondeClick(bool shown);
     // "&Point d'équivalence".
     void PointEquivalenceClick();
-    // "Copier les résultats": the equivalence of the current points, then the concentration
-    // when Cb and Va are known, and the last fit of a model, when one stands, as the last lines.
+    // "Copier les &résultats": the equivalence of the current points, then the concentration
+    // when Cb and Va are known, then the method of tangents when it ran on these points, and
+    // the last fit of a model, when one stands, as the last lines.
     void CopierResultatsClick();
     // "Enregistrer le &graphique...": PNG or SVG, after the name filter or the typed extension.
     void EnregistrerGraphiqueClick();
@@ -106,6 +120,9 @@ private:
     void OnViewChanged();
     void DrawDerivative();
     void EnsureDerivativeSeries();
+    // Puts the right-hand axis and the shown derivatives on the chart, the others off it.
+    void PlaceDerivatives();
+    void FitRightAxis(double low, double high);
     void ShowMark(double volumeMl);
     void HideMark();
     // The record's points in volume mode; throws ConvertError at an unreadable cell.
@@ -118,12 +135,15 @@ private:
     RecordChart& chart_;
     StatusSetter status_;
     ModelCommands* model_;
+    TangentCommands* tangents_;
     FolderProvider dataFolder_;
     FileDialogRunner fileDialogRunner_;
     QuantitiesProvider quantities_;
     QTimer* redraw_;
     QMenu* menu_ = nullptr;
     QAction* derivee_ = nullptr;
+    QAction* deriveeSeconde_ = nullptr;
+    QAction* methodeTangentes_ = nullptr;
     QAction* pointEquivalence_ = nullptr;
     QAction* modeliser_ = nullptr;
     QAction* copierResultats_ = nullptr;
@@ -134,7 +154,11 @@ private:
     QPointer<QLineSeries> derivative_;
     QPointer<QValueAxis> rightAxis_;
     QPointer<QLineSeries> mark_;
+    QPointer<QLineSeries> secondDerivative_;
+    QPointer<QLineSeries> zeroLine_;
     bool derivativeShown_ = false;
+    bool secondShown_ = false;
     QList<QPointF> slopes_;  // the whole derivative; the series draws the visible part
+    QList<QPointF> secondSlopes_;  // the whole second derivative
     std::optional<TitrationAnalysis::Equivalence> equivalence_;
 };

@@ -66,6 +66,8 @@ void CalibrationController::Button1Click()
     ApplyEnabling();
     if (calibrating && !window_.Timer2->isActive())
         window_.Timer2->start(TFAcquisition::kTimerIntervalMs);
+    if (!calibrating && completed_)
+        completed_(result);
 }
 
 void CalibrationController::LogCalibration(const QString& statusMessage)

@@ -1,13 +1,13 @@
 #pragma once
 
 #include "BoardReading.h"
+#include "ElectrodeCalibration.h"
 
 #include <QObject>
 
 #include <cstdint>
 #include <functional>
 
-class ElectrodeCalibration;
 class MeasurementThread;
 class QLabel;
 class TFAcquisition;
@@ -36,6 +36,11 @@ public:
 
     // True while the run is in progress (the frame turns red then); set by the window.
     void SetMeasuring(std::function<bool()> measuring) { measuring_ = std::move(measuring); }
+    // Called with what the third press reported, once it has computed the coefficients.
+    void SetCompleted(std::function<void(const ElectrodeCalibration::PressResult&)> completed)
+    {
+        completed_ = std::move(completed);
+    }
 
 private:
     void ApplyEnabling();
@@ -49,4 +54,5 @@ private:
     std::uint64_t pendingTag_ = 0;
     QLabel* instruction_;
     std::function<bool()> measuring_;
+    std::function<void(const ElectrodeCalibration::PressResult&)> completed_;
 };

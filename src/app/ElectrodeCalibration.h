@@ -47,6 +47,12 @@ public:
     void SetDifferentialMode(bool on) { differential_ = on; }
     double LastVoltage() const { return lastVoltage_; }
     double LastVoltage2() const { return lastVoltage2_; }
+    // A line kept from an earlier calibration, used until the next one completes.
+    void SetCoefficients(double slope, double intercept)
+    {
+        slope_ = slope;
+        intercept_ = intercept;
+    }
     double Slope() const { return slope_; }
     double Intercept() const { return intercept_; }
     double BufferPH1() const { return bufferPH1_; }

@@ -36,11 +36,24 @@ constexpr int kZoomedTicksVolume = 5;
 // volume-mode title show whole.
 constexpr int kChartTitlePoints = 9;
 constexpr int kAxisTitlePoints = 7;
+// At 7 points the designed font's substitute gives "i" and "l" 2 pixels each for stems of
+// about 0.8 pixel. Glyphs are placed at fractions of a pixel and not snapped sideways, so a
+// stem may straddle two columns at half grey, and "illi" then fills every column alike: a grey
+// smear. A little more room between letters leaves a lighter column between stems wherever
+// they fall.
+constexpr double kAxisLetterSpacingPx = 0.4;
 
 QFont TitleFont(int points, bool bold)
 {
     QFont font = TFAcquisition::DesignFont(points);
     font.setBold(bold);
+    return font;
+}
+
+QFont AxisFont()
+{
+    QFont font = TitleFont(kAxisTitlePoints, false);
+    font.setLetterSpacing(QFont::AbsoluteSpacing, kAxisLetterSpacingPx);
     return font;
 }
 }  // namespace
@@ -88,7 +101,7 @@ RecordChart::RecordChart(MeasurementRecord& record, QWidget* parent)
     chart_->setLocale(french);
     chart_->setLocalizeNumbers(true);
     chart_->setTitleFont(TitleFont(kChartTitlePoints, true));
-    const QFont axisFont = TitleFont(kAxisTitlePoints, false);
+    const QFont axisFont = AxisFont();
 
     series_->setPen(QPen(kRunColour, 1));
     marks_->setMarkerShape(QScatterSeries::MarkerShapeRectangle);

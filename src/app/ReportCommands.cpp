@@ -75,6 +75,8 @@ LabReport::Content ReportCommands::Content() const
             content.results = LabReport::ResultLines(
                 *found, TitrationConcentration::BeakerConcentration(found->volumeMl, content.quantities));
     }
+    if (tangentLines_)
+        content.results += tangentLines_();
     if (modelLines_)
         content.results += modelLines_();
     return content;

@@ -42,7 +42,9 @@ public:
 
     void SetComment(TextProvider comment) { comment_ = std::move(comment); }
     void SetQuantities(QuantitiesProvider quantities) { quantities_ = std::move(quantities); }
-    // Lines printed after the equivalence results: the fitted model, when one stands.
+    // Lines printed after the equivalence results: the method of tangents when it ran, then
+    // the fitted model, when one stands.
+    void SetTangentLines(LinesProvider lines) { tangentLines_ = std::move(lines); }
     void SetModelLines(LinesProvider lines) { modelLines_ = std::move(lines); }
     void SetDataFolder(TextProvider folder) { dataFolder_ = std::move(folder); }
     void SetFileDialogRunner(FileDialogRunner runner) { fileDialogRunner_ = std::move(runner); }
@@ -66,6 +68,7 @@ private:
     RecordChart& chart_;
     TextProvider comment_;
     QuantitiesProvider quantities_;
+    LinesProvider tangentLines_;
     LinesProvider modelLines_;
     TextProvider dataFolder_;
     FileDialogRunner fileDialogRunner_;

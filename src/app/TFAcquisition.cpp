@@ -3,12 +3,14 @@
 #include "AnalysisCommands.h"
 #include "BenchWindow.h"
 #include "CalibrationController.h"
+#include "CalibrationMemory.h"
 #include "DataCommands.h"
 #include "HelpController.h"
 #include "Launchers.h"
 #include "MeasurementTextIo.h"
 #include "TAboutBox.h"
 #include "TFDgReseau.h"
+#include "TangentCommands.h"
 #include "TMainMsgServer.h"
 #include "TMsgSender.h"
 #include "TPagesDlg.h"
@@ -119,6 +121,11 @@ TFAcquisition::TFAcquisition(Clock& clock, BoardSetup board, const MessageEndpoi
     run_ = new MeasurementRun(*this, *electrode_, *measurement_, clock_);
     calibration_ = new CalibrationController(*this, *electrode_, *measurement_, LabelInstruction);
     calibration_->SetMeasuring([this] { return run_->Measuring(); });
+    // The calibration kept from an earlier start; a board's refusal, shown after it by
+    // CreateCompanions, keeps the priority.
+    auto* memory = new CalibrationMemory(*this, *electrode_, *calibration_);
+    calibration_->SetCompleted([memory](const ElectrodeCalibration::PressResult& press) { memory->Completed(press); });
+    SetStatusText(memory->Restore());
     CreateCompanions();
     ConnectMenu();
     // "A&nalyse" after "&Paramétrer". Connected after the calibration's own handler, so the
@@ -128,7 +135,9 @@ TFAcquisition::TFAcquisition(Clock& clock, BoardSetup board, const MessageEndpoi
             Guarded([this, analysis] { analysis->ShowElectrodeCheck(*electrode_, StatusText()); }));
     // Print, PDF, CSV and the chart on the clipboard, on the Fichier and Edition items.
     auto* report = new ReportCommands(*this);
-    // The report prints the fitted model after the equivalence results, as the copy does.
+    // The report prints the method of tangents, then the fitted model, after the equivalence
+    // results, as the copy does.
+    report->SetTangentLines([analysis] { return analysis->Tangents().ReportLines(); });
     report->SetModelLines([analysis] {
         const auto& fit = analysis->Model().LastFit();
         if (!fit)

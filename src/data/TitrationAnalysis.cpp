@@ -72,6 +72,11 @@ QList<QPointF> Derivative(const QList<QPointF>& curve)
     return derivative;
 }
 
+QList<QPointF> SecondDerivative(const QList<QPointF>& curve)
+{
+    return Derivative(Derivative(curve));
+}
+
 double InterpolatePH(const QList<QPointF>& curve, double volumeMl)
 {
     if (volumeMl <= curve.front().x())

@@ -37,6 +37,10 @@ QList<QPointF> CurvePoints(const QList<QPointF>& points);
 // a steep jump between two points stays one clear peak.
 QList<QPointF> Derivative(const QList<QPointF>& curve);
 
+// d2pH/dV2 in pH per mL squared: the derivative of Derivative(curve), one value between the
+// middles of two neighbouring intervals. It changes sign where the slope is steepest.
+QList<QPointF> SecondDerivative(const QList<QPointF>& curve);
+
 // The pH at `volumeMl`, linear between the neighbouring points of the curve; the end values
 // outside it. The curve must not be empty.
 double InterpolatePH(const QList<QPointF>& curve, double volumeMl);

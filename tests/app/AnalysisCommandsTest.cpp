@@ -9,10 +9,12 @@
 #include "MeasurementTextIo.h"
 #include "NumberText.h"
 #include "RecordChart.h"
+#include "ReportCommands.h"
 #include "RunFixture.h"
 #include "SimulatedBench.h"
 #include "StartupValues.h"
 #include "TFDgCommentaire.h"
+#include "TangentCommands.h"
 
 #include <QButtonGroup>
 #include <QChart>
@@ -27,6 +29,7 @@
 #include <QMenuBar>
 #include <QRadioButton>
 #include <QRegularExpression>
+#include <QScatterSeries>
 #include <QTemporaryDir>
 #include <QValueAxis>
 
@@ -125,11 +128,22 @@ TEST_F(AnalysisCommandsTest, MenuFollowsParametrer)
     for (QAction* action : analysis->Menu()->actions())
         if (!action->isSeparator())
             items << action->text();
-    EXPECT_EQ(items, (QStringList{QStringLiteral("&Dérivée dpH/dV"), QStringLiteral("&Point d'équivalence"),
-                                  QStringLiteral("&Modéliser..."), QStringLiteral("Copier les résultats"),
+    EXPECT_EQ(items, (QStringList{QStringLiteral("&Dérivée dpH/dV"), QStringLiteral("Dérivée &seconde"),
+                                  QStringLiteral("&Point d'équivalence"), QStringLiteral("Méthode des &tangentes"),
+                                  QStringLiteral("&Modéliser..."), QStringLiteral("Copier les &résultats"),
                                   QStringLiteral("Vue &complète"), QStringLiteral("Réticu&le"),
                                   QStringLiteral("Enregistrer le &graphique...")}));
+    // Each item has an access key of its own.
+    QString keys;
+    for (const QString& item : items) {
+        const qsizetype at = item.indexOf(QLatin1Char('&'));
+        ASSERT_GE(at, 0) << item.toStdString();
+        const QChar key = item.at(at + 1).toLower();
+        EXPECT_FALSE(keys.contains(key)) << item.toStdString();
+        keys += key;
+    }
     EXPECT_TRUE(analysis->DeriveeAction()->isCheckable());
+    EXPECT_TRUE(analysis->DeriveeSecondeAction()->isCheckable());
     EXPECT_FALSE(analysis->DeriveeAction()->isChecked());
 }
 
@@ -314,6 +328,103 @@ TEST_F(AnalysisCommandsTest, DerivativeFollowsTheRecordOnItsOwnAxis)
     EXPECT_FALSE(OnChart(derivative));
     EXPECT_EQ(static_cast<int>(chart->axes().size()), axesBefore);
     EXPECT_EQ(chart->axes(Qt::Vertical).size(), 1);
+}
+
+TEST_F(AnalysisCommandsTest, TangentsOnTheBenchWeakAcidAndTheirPlaceInTheResults)
+{
+    Calibrate();
+    BenchTitration(Acid::Ethanoic, 30);
+    // Cb and Va confirmed in the comment dialog: the concentration takes its place in the copy.
+    window->Data().SetModalRunner([](QDialog& dialog) {
+        static_cast<TFDgCommentaire&>(dialog).Edit3()->setText(QStringLiteral("0,01"));
+        static_cast<TFDgCommentaire&>(dialog).Edit4()->setText(QStringLiteral("0,020"));
+    });
+    window->Menu().Ajouteruncommentaire1->trigger();
+
+    analysis->MethodeTangentesAction()->trigger();
+    static const QRegularExpression pattern(QStringLiteral("^Tangentes : V = (\\d+,\\d\\d) mL ; pH = (\\d+,\\d\\d)$"));
+    const QRegularExpressionMatch match = pattern.match(window->StatusText());
+    ASSERT_TRUE(match.hasMatch()) << window->StatusText().toStdString();
+    const double ve = NumberText::Parse(match.captured(1));
+    EXPECT_NEAR(ve, 20.0, 0.2);
+    EXPECT_NEAR(NumberText::Parse(match.captured(2)), 8.3, 0.6);
+
+    // Three lines and the crossing, on the record's axes, so that a zoom carries them.
+    TangentCommands& tangents = analysis->Tangents();
+    QChart* chart = window->Chart1->chart();
+    QList<QAbstractSeries*> drawn{tangents.Crossing()};
+    for (QLineSeries* line : tangents.Lines())
+        drawn << line;
+    ASSERT_EQ(drawn.size(), 4);
+    for (QAbstractSeries* series : drawn) {
+        ASSERT_TRUE(OnChart(series));
+        EXPECT_EQ(chart->axes(Qt::Horizontal, series), QList<QAbstractAxis*>{window->Chart1->BottomAxis()});
+        EXPECT_EQ(chart->axes(Qt::Vertical, series), QList<QAbstractAxis*>{window->Chart1->LeftAxis()});
+    }
+    EXPECT_NEAR(tangents.Crossing()->at(0).x(), ve, 0.005);
+
+    // Equivalence lines, the concentration, then the tangents; the report likewise.
+    analysis->CopierResultatsAction()->trigger();
+    const QStringList lines = QGuiApplication::clipboard()->text().split(QLatin1Char('\r'), Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 3 + 1 + 2) << QGuiApplication::clipboard()->text().toStdString();
+    EXPECT_TRUE(lines[3].startsWith(QStringLiteral("Concentration dans le bécher en mol/L\t")));
+    EXPECT_EQ(lines[4], QStringLiteral("Volume à l'équivalence (tangentes) en mL\t") + match.captured(1));
+    EXPECT_EQ(lines[5], QStringLiteral("pH à l'équivalence (tangentes)\t") + match.captured(2));
+    const QStringList printed = window->findChild<ReportCommands*>()->Content().results;
+    ASSERT_GE(printed.size(), 2);
+    EXPECT_TRUE(printed[printed.size() - 2].startsWith(QStringLiteral("Concentration dans le bécher : Ca = ")));
+    EXPECT_EQ(printed.back(), QStringLiteral("Méthode des tangentes : Ve = %1 mL ; pH = %2")
+                                  .arg(match.captured(1), match.captured(2)));
+
+    // A new run takes the construction away; on its curve in time mode there is none to make.
+    ToggleRun();
+    EXPECT_FALSE(tangents.Shown());
+    EXPECT_TRUE(tangents.ClipboardLines().isEmpty());
+    analysis->MethodeTangentesAction()->trigger();
+    EXPECT_EQ(window->StatusText(), QStringLiteral("Méthode des tangentes impossible sur cette courbe"));
+    EXPECT_FALSE(tangents.Shown());
+    ToggleRun();
+}
+
+TEST_F(AnalysisCommandsTest, SecondDerivativeChangesSignAtVeOnTheAxisItSharesWithTheFirst)
+{
+    BenchTitration(Acid::Hydrochloric, 24);
+    QChart* chart = window->Chart1->chart();
+    const int axesBefore = static_cast<int>(chart->axes().size());
+    analysis->DeriveeSecondeAction()->setChecked(true);
+    analysis->FlushDerivative();
+    QLineSeries* second = analysis->SecondDerivativeSeries();
+    ASSERT_TRUE(OnChart(second));
+    QValueAxis* axis = analysis->RightAxis();
+    EXPECT_EQ(chart->axes(Qt::Vertical, second), QList<QAbstractAxis*>{axis});
+    EXPECT_EQ(axis->alignment(), Qt::AlignRight);
+    // Zero in the middle of its axis, where its dotted line runs.
+    EXPECT_EQ(axis->min(), -axis->max());
+    EXPECT_TRUE(OnChart(analysis->ZeroLine()));
+    // From its highest value to its lowest, around the jump, it crosses zero near Ve.
+    const QList<QPointF> values = second->points();
+    const auto [lowest, highest] = std::minmax_element(values.begin(), values.end(),
+                                                       [](const QPointF& a, const QPointF& b) { return a.y() < b.y(); });
+    ASSERT_LT(highest, lowest);
+    EXPECT_LE(highest->y(), axis->max());
+    EXPECT_GE(lowest->y(), axis->min());
+    const auto change = std::adjacent_find(highest, lowest + 1,
+                                           [](const QPointF& a, const QPointF& b) { return a.y() >= 0 && b.y() < 0; });
+    ASSERT_NE(change, lowest + 1);
+    EXPECT_NEAR((change->x() + (change + 1)->x()) / 2, 20.0, 0.3);
+
+    // With the first derivative: one axis for both, its title naming each in its colour.
+    analysis->DeriveeAction()->setChecked(true);
+    EXPECT_EQ(chart->axes(Qt::Vertical, analysis->DerivativeSeries()), QList<QAbstractAxis*>{axis});
+    EXPECT_EQ(static_cast<int>(chart->axes().size()), axesBefore + 1);
+    EXPECT_TRUE(axis->titleText().contains(QStringLiteral("dpH/dV")));
+    EXPECT_TRUE(axis->titleText().contains(QStringLiteral("d²pH/dV²")));
+    analysis->DeriveeSecondeAction()->setChecked(false);
+    EXPECT_FALSE(OnChart(second));
+    EXPECT_FALSE(OnChart(analysis->ZeroLine()));
+    EXPECT_EQ(axis->titleText(), QStringLiteral("dpH/dV, en pH par mL"));
+    analysis->DeriveeAction()->setChecked(false);
+    EXPECT_EQ(static_cast<int>(chart->axes().size()), axesBefore);
 }
 
 struct ImageCase {

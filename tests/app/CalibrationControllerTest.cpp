@@ -1,4 +1,5 @@
 #include "CalibrationController.h"
+#include "CalibrationMemory.h"
 #include "ElectrodeCalibration.h"
 #include "ErrorBox.h"
 #include "MeasurementRun.h"
@@ -10,6 +11,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <QRegularExpression>
+#include <QSettings>
 #include <QTimer>
 
 namespace {
@@ -17,6 +20,17 @@ namespace {
 class CalibrationControllerTest : public RunFixture {
 protected:
     void PressCalibrate() { PressEnterOn(window->Button1); }
+    // The three presses with the bench's buffers 7 and 4, one live reading before each capture.
+    void Calibrate()
+    {
+        PressCalibrate();
+        bench->SetPlace(SimulatedBench::ElectrodePlace::Buffer7);
+        Reading();
+        PressCalibrate();
+        bench->SetPlace(SimulatedBench::ElectrodePlace::Buffer4);
+        Reading();
+        PressCalibrate();
+    }
 };
 
 TEST_F(CalibrationControllerTest, ThreePressesWithTheBenchBuffersGiveANernstLine)
@@ -118,6 +132,59 @@ TEST_F(CalibrationControllerTest, DifferentialModeShowsU2AndHalvesTheDifference)
     PressCalibrate();
     window->RadioGroup1Items->button(0)->click();
     EXPECT_FALSE(window->Label6->isVisibleTo(window.get()));
+}
+
+TEST_F(CalibrationControllerTest, ACompletedCalibrationIsTakenBackAtTheNextStart)
+{
+    QSettings settings(QStringLiteral("Torvi"), QStringLiteral("Quorin"));
+    const double standardSlope = window->Electrode().Slope();
+    EXPECT_EQ(window->StatusText(), QStringLiteral("Pas d'étalonnage : coefficients standard"));
+    // Equal voltages fall back on the standard difference: nothing worth keeping.
+    for (int press = 0; press < 3; ++press)
+        PressCalibrate();
+    EXPECT_FALSE(settings.contains(QStringLiteral("Etalonnage/Pente")));
+
+    window->RadioGroup1Items->button(1)->click();
+    Calibrate();
+    const double slope = window->Electrode().Slope();
+    const double intercept = window->Electrode().Intercept();
+    ASSERT_NE(slope, standardSlope);
+
+    const auto refusingBoard = [this] {
+        return CreateBoard({QStringLiteral("--carte-reelle")}, QString(), clock, [](QString& error) {
+            error = QStringLiteral("Carte refusée.");
+            return std::unique_ptr<PortBus>();
+        });
+    };
+    const struct {
+        const char* name;
+        std::function<BoardSetup()> board;
+        const char* damage;  // a value written over the kept one, or none
+        QString status;      // a pattern
+        bool taken;
+    } starts[] = {
+        {"kept", [this] { return CreateBoard(QStringList(), QString(), clock, nullptr); }, nullptr,
+         QStringLiteral("^Étalonnage du \\d{1,2}/\\d{1,2}/\\d{4} à \\d\\d:\\d\\d repris : pente 100 %$"), true},
+        // The board's refusal keeps the priority; the bench it falls back on is the board of the
+        // calibration.
+        {"board refused", refusingBoard, nullptr, QStringLiteral("^Carte refusée\\. Quorin fonctionne sur le banc"), true},
+        {"damaged", [this] { return CreateBoard(QStringList(), QString(), clock, nullptr); }, "Etalonnage/Date",
+         QStringLiteral("^Pas d'étalonnage : coefficients standard$"), false},
+    };
+    for (const auto& start : starts) {
+        SCOPED_TRACE(start.name);
+        if (start.damage)
+            settings.setValue(QLatin1String(start.damage), QStringLiteral("\x01\x02 illisible"));
+        MakeWindow(start.board());
+        EXPECT_TRUE(QRegularExpression(start.status).match(window->StatusText()).hasMatch())
+            << window->StatusText().toStdString();
+        EXPECT_EQ(window->Electrode().Slope(), start.taken ? slope : standardSlope);
+        EXPECT_EQ(window->Electrode().Intercept(), start.taken ? intercept : 7.0);
+        // The electrode mode comes back with the line.
+        EXPECT_EQ(window->RadioGroup1Items->checkedId(), start.taken ? 1 : 0);
+        EXPECT_EQ(window->Electrode().DifferentialMode(), start.taken);
+        EXPECT_EQ(window->Edit4->isVisibleTo(window.get()), start.taken);
+    }
 }
 
 }  // namespace

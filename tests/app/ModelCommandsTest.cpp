@@ -147,19 +147,22 @@ TEST_F(ModelCommandsTest, FitsTheWeakAcidAndDrawsItOverTheRecord)
     const QStringList named = {QStringLiteral("Modèle : acide faible")};
     EXPECT_TRUE(QTest::qWaitFor([&] { return LegendNames() == named; }, 2000)) << LegendNames().join(QLatin1Char('|')).toStdString();
 
-    // The model's lines come after the equivalence's.
+    // The model's lines come after the equivalence's and the tangents'.
+    analysis->MethodeTangentesAction()->trigger();
     analysis->CopierResultatsAction()->trigger();
     const QStringList lines = QGuiApplication::clipboard()->text().split(QLatin1Char('\r'), Qt::SkipEmptyParts);
-    ASSERT_EQ(lines.size(), 3 + 7) << QGuiApplication::clipboard()->text().toStdString();
+    ASSERT_EQ(lines.size(), 3 + 2 + 7) << QGuiApplication::clipboard()->text().toStdString();
     EXPECT_TRUE(lines[0].startsWith(QStringLiteral("Volume à l'équivalence en mL\t")));
-    EXPECT_EQ(lines[3], QStringLiteral("Modèle\tacide faible titré par une base forte"));
-    EXPECT_TRUE(lines[9].startsWith(QStringLiteral("Volume à l'équivalence du modèle en mL\t")));
-    EXPECT_EQ(lines.mid(3).join(QLatin1Char('\r')) + QLatin1Char('\r'), model->ClipboardLines());
+    EXPECT_TRUE(lines[3].startsWith(QStringLiteral("Volume à l'équivalence (tangentes) en mL\t")));
+    EXPECT_EQ(lines[5], QStringLiteral("Modèle\tacide faible titré par une base forte"));
+    EXPECT_TRUE(lines[11].startsWith(QStringLiteral("Volume à l'équivalence du modèle en mL\t")));
+    EXPECT_EQ(lines.mid(5).join(QLatin1Char('\r')) + QLatin1Char('\r'), model->ClipboardLines());
 
-    // The lab report prints the fitted model after the equivalence results.
+    // The lab report prints the fitted model after the equivalence results and the tangents.
     const QStringList printed = window->findChild<ReportCommands*>()->Content().results;
-    ASSERT_GE(printed.size(), 5);
+    ASSERT_GE(printed.size(), 6);
     EXPECT_TRUE(printed.front().startsWith(QStringLiteral("Volume à l'équivalence : Ve = ")));
+    EXPECT_TRUE(printed[printed.size() - 3].startsWith(QStringLiteral("Méthode des tangentes : Ve = ")));
     EXPECT_EQ(printed.back(), TitrationFit::ResultText(*model->LastFit()));
 }
 

@@ -1,3 +1,4 @@
+#include "AnalysisCommands.h"
 #include "ErrorBox.h"
 #include "HelpController.h"
 #include "HelpWindow.h"
@@ -10,7 +11,10 @@
 #include "TestEnvironment.h"
 
 #include <QAction>
+#include <QGraphicsLayout>
 #include <QGraphicsTextItem>
+#include <QImage>
+#include <QPainter>
 #include <QLineEdit>
 #include <QMenu>
 #include <QLineSeries>
@@ -92,6 +96,57 @@ TEST_F(TFAcquisitionTest, AtTheDesignedSizeHeadersCaptionsAndChartTitlesShowWhol
     const QValueAxis* axis = w.Chart1->BottomAxis();
     EXPECT_LE(TitleWidth(axis->titleFont(), axis->titleText()), chart->plotArea().width());
     EXPECT_LE(TitleWidth(chart->titleFont(), chart->title()), chart->size().width() - 20);
+    // And with both derivatives on their right-hand axis.
+    auto* analysis = w.findChild<AnalysisCommands*>();
+    analysis->DeriveeAction()->setChecked(true);
+    analysis->DeriveeSecondeAction()->setChecked(true);
+    chart->layout()->activate();
+    EXPECT_LE(TitleWidth(axis->titleFont(), axis->titleText()), chart->plotArea().width());
+}
+
+TEST_F(TFAcquisitionTest, ChartAxisTextKeepsThinLettersApartWhereverTheyFall)
+{
+    TestWindow w;
+    const QFont font = w.Chart1->BottomAxis()->titleFont();
+    // "illi" placed at every eighth of a pixel: four stems, each pair parted by a lighter column.
+    for (int eighth = 0; eighth < 8; ++eighth) {
+        SCOPED_TRACE(eighth);
+        QImage image(40, 20, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        painter.setFont(font);
+        painter.setPen(Qt::black);
+        painter.drawText(QPointF(4 + eighth / 8.0, 14), QStringLiteral("illi"));
+        painter.end();
+        QList<int> darkness(image.width(), 0);
+        for (int x = 0; x < image.width(); ++x)
+            for (int y = 0; y < image.height(); ++y)
+                darkness[x] += 255 - qGray(image.pixel(x, y));
+        // A stem ends where the darkness falls to two thirds of its peak; the next one starts
+        // where it rises again half as high again as the valley.
+        const int ink = *std::max_element(darkness.begin(), darkness.end()) / 4;
+        int stems = 0;
+        bool inStem = false;
+        int peak = 0;
+        int valley = 0;
+        for (int dark : darkness) {
+            if (inStem) {
+                peak = std::max(peak, dark);
+                if (dark * 3 <= peak * 2) {
+                    inStem = false;
+                    valley = dark;
+                }
+            } else {
+                valley = std::min(valley, dark);
+                if (dark > ink && dark * 2 >= valley * 3) {
+                    inStem = true;
+                    peak = dark;
+                    ++stems;
+                }
+            }
+        }
+        EXPECT_EQ(stems, 4);
+    }
 }
 
 TEST_F(TFAcquisitionTest, MenuHasEveryItemWithItsShortcut)
