@@ -33,18 +33,17 @@ QString TextOf(const std::exception& error);
 // is connected through it:
 //     connect(action, &QAction::triggered, commands, Guarded(commands, &DataCommands::Ouvrir1Click));
 //     connect(timer, &QTimer::timeout, this, Guarded([this] { Tick(); }));
-// The handler takes all of the signal's arguments or none of them.
+// Like a plain connection, the handler takes the signal's first arguments, as many as it can:
+// the wrapper accepts only what the handler accepts, so Qt hands it no more. (A private
+// signal's last argument, which a queued connection passes as a null pointer, is never taken.)
 template <typename Handler>
 auto Guarded(Handler handler)
 {
-    return [handler = std::move(handler)](auto&&... args) mutable {
+    return [handler = std::move(handler)]<typename... Args>(Args&&... args) mutable
+        requires std::is_invocable_v<Handler&, Args...>
+    {
         ErrorBox::Guard([&] {
-            if constexpr (std::is_invocable_v<Handler&, decltype(args)...>) {
-                std::invoke(handler, std::forward<decltype(args)>(args)...);
-            } else {
-                static_assert(std::is_invocable_v<Handler&>, "the handler takes the signal's arguments or none");
-                std::invoke(handler);
-            }
+            std::invoke(handler, std::forward<Args>(args)...);
             return true;
         });
     };
