@@ -123,7 +123,9 @@ void ReportCommands::Imprimer1Click()
                      [this](QPainter& p, const QRectF& target) { PaintChart(p, target); });
     if (!painter.end())
         throw std::runtime_error(QStringLiteral("Impossible d'imprimer le rapport").toStdString());
-    qCInfo(lcApp).noquote() << QStringLiteral("Rapport imprimé sur %1").arg(printer.printerName());
+    // Without a print server the dialog offers only a PDF file; the journal names where it went.
+    const QString destination = printer.outputFileName().isEmpty() ? printer.printerName() : printer.outputFileName();
+    qCInfo(lcApp).noquote() << QStringLiteral("Rapport imprimé sur %1").arg(destination);
 }
 
 QString ReportCommands::AskPath(const QString& title, const QString& filter, const QString& suffix)
