@@ -17,12 +17,14 @@
 #include <QFontMetricsF>
 #include <QLegend>
 #include <QLegendMarker>
+#include <QLineF>
 #include <QLineSeries>
 #include <QTimer>
 #include <QThread>
 #include <QValueAxis>
 
 #include <algorithm>
+#include <array>
 #include <memory>
 
 struct OverlayCommands::Batch {
@@ -254,7 +256,6 @@ void OverlayCommands::PlaceLegend()
         legend->setFont(TFAcquisition::DesignFont(7));
         legend->setShowToolTips(true);
     }
-    // Rising curves leave the top left of the plot empty, falling ones the bottom left.
     constexpr double kMargin = 4.0;
     const QRectF plot = chart->plotArea();
     // One row per named series; the legend's own size hint is that of a row across the chart.
@@ -271,13 +272,49 @@ void OverlayCommands::PlaceLegend()
     const double rowHeight = metrics.height() + 9;
     const QSizeF size(std::min(widest + metrics.height() + 40, plot.width() * 0.65),
                       std::min((rows + 1) * rowHeight + 4, plot.height() * 0.7));
-    const double top = Rising() ? plot.top() + kMargin : plot.bottom() - kMargin - size.height();
-    const QRectF place(QPointF(plot.left() + kMargin, top), size);
+    const QRectF place = LegendCorner(plot.adjusted(kMargin, kMargin, -kMargin, -kMargin), size);
     // Placing it asks for a layout again: only a change is placed.
     if (legend->geometry() != place) {
         legend->setGeometry(place);
         legend->update();
     }
+}
+
+QRectF OverlayCommands::LegendCorner(const QRectF& inside, const QSizeF& size) const
+{
+    // Rising curves mostly leave the top left empty and the bottom right, falling ones the
+    // bottom left and the top right: on a tie that order decides.
+    const QRectF topLeft(inside.topLeft(), size);
+    const QRectF bottomRight(inside.bottomRight() - QPointF(size.width(), size.height()), size);
+    const QRectF topRight(QPointF(inside.right() - size.width(), inside.top()), size);
+    const QRectF bottomLeft(QPointF(inside.left(), inside.bottom() - size.height()), size);
+    const std::array<QRectF, 4> corners = Rising() ? std::array{topLeft, bottomRight, topRight, bottomLeft}
+                                                   : std::array{bottomLeft, topRight, topLeft, bottomRight};
+    std::array<qsizetype, 4> hidden{};
+    QChart* chart = chart_.chart();
+    QAbstractSeries* onAxes = chart_.Series1();
+    // Along each drawn segment every few pixels, so that a jump drawn between two far points
+    // counts too; a long curve is taken every so many points, enough for a corner's count.
+    constexpr qsizetype kMostPoints = 2000;
+    constexpr double kStepPx = 6.0;
+    const auto count = [&](const QList<QPointF>& points) {
+        const qsizetype stride = std::max<qsizetype>(1, points.size() / kMostPoints);
+        QPointF previous;
+        for (qsizetype i = 0; i < points.size(); i += stride) {
+            const QPointF at = chart->mapToPosition(points[i], onAxes);
+            const int steps = i == 0 ? 1 : std::clamp(int(QLineF(previous, at).length() / kStepPx), 1, 200);
+            for (int k = 1; k <= steps; ++k) {
+                const QPointF on = i == 0 ? at : previous + (at - previous) * (double(k) / steps);
+                for (std::size_t c = 0; c < corners.size(); ++c)
+                    hidden[c] += corners[c].contains(on);
+            }
+            previous = at;
+        }
+    };
+    count(chart_.Points());
+    for (const ReferenceCurve::Curve& curve : curves_)
+        count(curve.points);
+    return corners[std::min_element(hidden.begin(), hidden.end()) - hidden.begin()];
 }
 
 void OverlayCommands::Present()

@@ -78,10 +78,11 @@ private:
     // The overlays go under every series already on the chart, the record's above all.
     void PutUnderOtherSeries();
     void Redraw();
-    // With curves laid over, the legend lists them inside the plot, in the corner the rising
-    // or falling curves leave empty: at the window's designed size a row above the plot has
-    // no room for their names.
+    // With curves laid over, the legend lists them inside the plot, in the corner where it hides
+    // the least of them: at the window's designed size a row above the plot has no room for
+    // their names.
     void PlaceLegend();
+    QRectF LegendCorner(const QRectF& inside, const QSizeF& size) const;
     bool Rising() const;
     bool eventFilter(QObject* watched, QEvent* event) override;
     bool IsOverlay(const QAbstractSeries* series) const;

@@ -212,4 +212,24 @@ TEST_F(OverlayCommandsTest, UnreadableFilesRefusedAlone_CurvesFollowTheChartUnde
     EXPECT_FALSE(window->Chart1->chart()->legend()->isVisible());
 }
 
+TEST_F(OverlayCommandsTest, TheLegendHidesNoCurveWhereACornerIsFree)
+{
+    // Jumps early in a long range: the plateaus fill the top left that rising curves usually
+    // leave empty, the bottom right stays free.
+    window->Data().OpenNamedFile(Write(QStringLiteral("eleve.che"), CurveFile(QString(), Species::WeakAcid, 0.003, 40, 0.2)));
+    overlays->AddFiles({Write(QStringLiteral("a.che"), CurveFile(QStringLiteral("Acide fort dilué"), Species::StrongAcid, 0.004, 40, 1)),
+                        Write(QStringLiteral("b.che"), CurveFile(QStringLiteral("Acide faible dilué"), Species::WeakAcid, 0.005, 40, 1))});
+    QCoreApplication::processEvents();
+    QChart* chart = window->Chart1->chart();
+    const QRectF legend = chart->legend()->geometry();
+    ASSERT_TRUE(chart->plotArea().contains(legend));
+    QList<QPointF> shown = window->Chart1->Points();
+    for (const ReferenceCurve::Curve& curve : overlays->Curves())
+        shown += curve.points;
+    int hidden = 0;
+    for (const QPointF& point : shown)
+        hidden += legend.contains(chart->mapToPosition(point, Series1()));
+    EXPECT_EQ(hidden, 0) << "legend at " << legend.x() << ", " << legend.y();
+}
+
 }  // namespace
