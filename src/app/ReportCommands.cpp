@@ -9,6 +9,7 @@
 #include "RecordChart.h"
 #include "TFAcquisition.h"
 #include "TitrationConcentration.h"
+#include "WholeFile.h"
 
 #include <QAction>
 #include <QBuffer>
@@ -163,7 +164,7 @@ void ReportCommands::Exporterletableau1Click()
                                  QStringLiteral("Fichiers CSV (*.csv)"), QStringLiteral("csv"));
     if (path.isEmpty())
         return;
-    PointTableExport::WriteFile(path, bytes);
+    WholeFile::Write(path, bytes);
     qCInfo(lcApp).noquote() << QStringLiteral("Tableau enregistré : %1 (%2 points)")
                                    .arg(QDir::toNativeSeparators(path))
                                    .arg(record_.PointCount());

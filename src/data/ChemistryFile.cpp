@@ -1,11 +1,11 @@
 #include "ChemistryFile.h"
 
 #include "FileError.h"
+#include "WholeFile.h"
 #include "Windows1252.h"
 
 #include <QFile>
 #include <QIODevice>
-#include <QSaveFile>
 
 namespace ChemistryFile {
 
@@ -125,17 +125,7 @@ QByteArray FileBytes(const QString& fileText)
 
 void Write(const QString& path, const QString& fileText)
 {
-    const QByteArray bytes = FileBytes(fileText);
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        throw FileError::CannotWrite(path, file.errorString());
-    if (file.write(bytes) != bytes.size()) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
-        throw FileError::CannotWrite(path, reason);
-    }
-    if (!file.commit())
-        throw FileError::CannotWrite(path, file.errorString());
+    WholeFile::Write(path, FileBytes(fileText));
 }
 
 }  // namespace ChemistryFile

@@ -1,11 +1,9 @@
 #include "PointTableExport.h"
 
 #include "ConvertError.h"
-#include "FileError.h"
 #include "MeasurementRecord.h"
 #include "NumberText.h"
 
-#include <QSaveFile>
 
 #include <algorithm>
 
@@ -43,20 +41,6 @@ QByteArray CsvBytes(const Table& table)
     for (const auto& [x, y] : table.rows)
         line(x, y);
     return bytes;
-}
-
-void WriteFile(const QString& path, const QByteArray& bytes)
-{
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        throw FileError::CannotWrite(path, file.errorString());
-    if (file.write(bytes) != bytes.size()) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
-        throw FileError::CannotWrite(path, reason);
-    }
-    if (!file.commit())
-        throw FileError::CannotWrite(path, file.errorString());
 }
 
 }  // namespace PointTableExport

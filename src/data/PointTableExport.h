@@ -28,8 +28,4 @@ Table FromRecord(const MeasurementRecord& record);
 // CR LF after every line.
 QByteArray CsvBytes(const Table& table);
 
-// Writes the bytes through a temporary file that replaces `path` only once complete, so a
-// failed export leaves no half file. Throws FileError with the system's reason.
-void WriteFile(const QString& path, const QByteArray& bytes);
-
 }  // namespace PointTableExport
