@@ -65,5 +65,6 @@ void ChemistryDocument::TakeHeader(const ChemistryFile::Contents& contents)
     values_.beakerConcentration = headerLines_.value(8);
     values_.buretteConcentration = headerLines_.value(9);
     values_.beakerVolume = headerLines_.value(10);
+    values_.quantity = MeasuredQuantities::FromHeaderLine(headerLines_.value(12));
     values_.quantitiesConfirmed = true;
 }

@@ -38,7 +38,7 @@ public:
     QString SaveNumbered(const QString& folder, const QString& fileText);
 
     // Reads a chemistry file: its header becomes HeaderLines, lines 9 to 11 the three
-    // titration values. The comment (line 2) is for the caller to show; CurrentComment is not
+    // titration values, line 13 the measured quantity. The comment (line 2) is for the caller to show; CurrentComment is not
     // changed. Throws FileError.
     ChemistryFile::Contents ReadChemistryFile(const QString& path);
     ChemistryFile::Contents ReadChemistryFile(QIODevice& device, const QString& name);

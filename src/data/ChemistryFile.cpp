@@ -106,6 +106,7 @@ QString BuildFileText(const QStringList& headerLines, const HeaderValues& values
     lines[8] = HeaderLine(values.beakerConcentration);
     lines[9] = HeaderLine(values.buretteConcentration);
     lines[10] = HeaderLine(values.beakerVolume);
+    lines[12] = MeasuredQuantities::HeaderLine(values.quantity);
     QString text;
     text.reserve(measurementText.size() + 128);
     for (const QString& line : lines) {

@@ -9,9 +9,9 @@
 class QIODevice;
 
 // Chemistry files (".che"): 15 header lines, each ended by CR, then the measurement text, then
-// CR LF; Windows-1252 bytes. Reading interprets only the comment (line 2) and the three
-// titration values (lines 9 to 11); lines 6, 7, 8 and 12 travel unchanged from the last file
-// read to every file written.
+// CR LF; Windows-1252 bytes. Reading interprets only the comment (line 2), the three
+// titration values (lines 9 to 11) and the measured quantity (line 13, empty for the pH);
+// lines 6, 7, 8 and 12 travel unchanged from the last file read to every file written.
 namespace ChemistryFile {
 
 inline constexpr int kHeaderLineCount = 15;

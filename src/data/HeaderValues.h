@@ -1,5 +1,7 @@
 #pragma once
 
+#include "MeasuredQuantity.h"
+
 #include <QString>
 
 // The header values of chemistry files: free texts that nothing validates; the three titration
@@ -16,4 +18,6 @@ struct HeaderValues {
     // True once the three quantities were typed in the comment dialog or read from a file:
     // the start-up values above are nobody's measurement and give no concentration.
     bool quantitiesConfirmed = false;
+    // What the points measure (line 13, empty for the pH).
+    MeasuredQuantity quantity = MeasuredQuantity::PH;
 };

@@ -31,13 +31,14 @@ void WriteAll(const QString& path, const QByteArray& bytes)
 
 class ChemistryFileTest : public ::testing::Test {
 protected:
-    QString Path(const char* name) const { return QDir(dir.path()).filePath(QString::fromLatin1(name)); }
+    QString Path(const char* name) const { return Path(QString::fromLatin1(name)); }
+    QString Path(const QString& name) const { return QDir(dir.path()).filePath(name); }
 
     QTemporaryDir dir;
     ChemistryDocument document;
 };
 
-TEST_F(ChemistryFileTest, WorkedExample_IsWrittenByteForByte)
+TEST_F(ChemistryFileTest, WorkedExample_IsWrittenByteForByteAndAConductivityAddsLine13)
 {
     MeasurementRecord record;
     record.ResetRecord();
@@ -46,12 +47,29 @@ TEST_F(ChemistryFileTest, WorkedExample_IsWrittenByteForByte)
         record.AppendSample(pH);
         record.SetCell(MeasurementRecord::ColVolume, record.PointCount(), QString::fromLatin1(volume));
     }
-    document.TakeMeasurementText(record);
-    document.Values().currentComment = QStringLiteral("Titrage 1");
-    EXPECT_EQ(document.SaveNumbered(dir.path(), document.BuildFileText()), Path("Mesures1.che"));
-    EXPECT_EQ(ReadAll(Path("Mesures1.che")),
-              QByteArray("Quorin\rTitrage 1\rMesure\r7.0.0\r\r\r\r\r0,01\r0,01\r0,020\r\r\r\r\r"
-                         "3,512\t0,000000\r3,530\t0,000750\r3,561\t0,001500\r\r\r\r\r\n"));
+    // A pH file is what it always was; a conductivity names itself in line 13, which readers
+    // that know only the pH skip, so they still find the same values and points.
+    const std::pair<MeasuredQuantity, QByteArray> cases[] = {
+        {MeasuredQuantity::PH, ""},
+        {MeasuredQuantity::ConductivityMilliSiemens, "Conductivit\xe9 (mS/cm)"},
+        {MeasuredQuantity::ConductivityMicroSiemens, "Conductivit\xe9 (\xb5S/cm)"},
+    };
+    int saved = 0;
+    for (const auto& [quantity, line13] : cases) {
+        ChemistryDocument written;
+        written.TakeMeasurementText(record);
+        written.Values().currentComment = QStringLiteral("Titrage 1");
+        written.Values().quantity = quantity;
+        EXPECT_EQ(written.SaveNumbered(dir.path(), written.BuildFileText()), Path(QStringLiteral("Mesures%1.che").arg(++saved)));
+        EXPECT_EQ(ReadAll(Path(QStringLiteral("Mesures%1.che").arg(saved))),
+                  "Quorin\rTitrage 1\rMesure\r7.0.0\r\r\r\r\r0,01\r0,01\r0,020\r\r" + line13
+                      + "\r\r\r3,512\t0,000000\r3,530\t0,000750\r3,561\t0,001500\r\r\r\r\r\n");
+        ChemistryDocument opened;
+        opened.Values().quantity = MeasuredQuantity::ConductivityMilliSiemens;
+        opened.ReadChemistryFile(Path(QStringLiteral("Mesures%1.che").arg(saved)));
+        EXPECT_EQ(opened.Values().quantity, quantity);
+    }
+    EXPECT_EQ(MeasuredQuantities::FromHeaderLine(QStringLiteral("treize")), MeasuredQuantity::PH);
 }
 
 TEST_F(ChemistryFileTest, OpenThenSave_CarriesLines6To8And12AndRewritesTheRest)
