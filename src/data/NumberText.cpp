@@ -298,4 +298,16 @@ double Parse(const QString& text, QChar separator)
     return value;
 }
 
+QString Superscript(int number)
+{
+    static const QChar digits[] = {QChar(0x2070), QChar(0x00B9), QChar(0x00B2), QChar(0x00B3), QChar(0x2074),
+                                   QChar(0x2075), QChar(0x2076), QChar(0x2077), QChar(0x2078), QChar(0x2079)};
+    QString text;
+    if (number < 0)
+        text += QChar(0x207B);
+    for (const QChar c : QString::number(std::abs(static_cast<qint64>(number))))
+        text += digits[c.digitValue()];
+    return text;
+}
+
 }  // namespace NumberText

@@ -28,4 +28,8 @@ bool TryParse(QStringView text, double& value, QChar separator = kDecimalSeparat
 // reads as, so a reader can keep the text instead of formatting it again.
 bool IsFixedText(QStringView text, int precision, int decimals, QChar separator = kDecimalSeparator);
 
+// An exponent as superscript characters, for a power of ten written as a student writes it:
+// -3 gives "⁻³".
+QString Superscript(int number);
+
 }  // namespace NumberText

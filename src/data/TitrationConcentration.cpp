@@ -21,18 +21,6 @@ std::pair<QString, int> ThreeDigits(double value)
     return {mantissa, exponent};
 }
 
-QString Superscript(int number)
-{
-    static const QChar digits[] = {QChar(0x2070), QChar(0x00B9), QChar(0x00B2), QChar(0x00B3), QChar(0x2074),
-                                   QChar(0x2075), QChar(0x2076), QChar(0x2077), QChar(0x2078), QChar(0x2079)};
-    QString text;
-    if (number < 0)
-        text += QChar(0x207B);
-    for (const QChar c : QString::number(std::abs(number)))
-        text += digits[c.digitValue()];
-    return text;
-}
-
 }  // namespace
 
 std::optional<double> ReadQuantity(const QString& text)
@@ -70,7 +58,7 @@ QString StudentForm(double value)
     const auto [mantissa, exponent] = ThreeDigits(value);
     if (exponent == 0)
         return mantissa;
-    return QStringLiteral("%1 × 10%2").arg(mantissa, Superscript(exponent));
+    return QStringLiteral("%1 × 10%2").arg(mantissa, NumberText::Superscript(exponent));
 }
 
 QString HintText()
