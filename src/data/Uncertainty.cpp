@@ -114,9 +114,16 @@ double VeUncertainty(const Budget& b)
                      + b.reading.standard * b.reading.standard);
 }
 
+bool Computable(const Budget& b)
+{
+    return b.cbMolPerL > 0.0 && b.vaMl > 0.0 && b.veMl > 0.0 && std::isfinite(b.cbMolPerL * b.veMl / b.vaMl);
+}
+
 Propagation Propagate(const Budget& b)
 {
     Propagation p;
+    if (!Computable(b))
+        return p;
     p.caMolPerL = b.cbMolPerL * b.veMl / b.vaMl;
     p.relativeCb = b.cb.standard / b.cbMolPerL;
     p.relativeVa = b.va.standard / b.vaMl;
@@ -129,7 +136,7 @@ Propagation Propagate(const Budget& b)
 MonteCarloResult MonteCarlo(const Budget& b, int draws, std::uint64_t seed, int bins)
 {
     MonteCarloResult result;
-    result.draws = std::max(0, draws);
+    result.draws = Computable(b) ? std::max(0, draws) : 0;
     if (result.draws == 0)
         return result;
     std::mt19937_64 generator(seed);

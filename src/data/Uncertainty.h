@@ -67,6 +67,9 @@ struct Budget {
 Budget MakeBudget(double cbMolPerL, double vaMl, double veMl, Component method, const Tolerances& tolerances);
 // u(Ve): the method's, the burette's and the reading's combined in quadrature.
 double VeUncertainty(const Budget& budget);
+// Cb, Va and Ve all positive: the only budgets Propagate and MonteCarlo work out (they return
+// zeros, and no draw, for any other).
+bool Computable(const Budget& budget);
 
 struct Propagation {
     double caMolPerL = 0.0;

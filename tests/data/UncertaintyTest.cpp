@@ -33,6 +33,10 @@ TEST(Uncertainty, PropagationMatchesTheHandComputation)
     EXPECT_NEAR(p.relativeVa, 8.6603e-4, 1e-8);
     EXPECT_NEAR(p.relativeVe, 3.2437e-3, 1e-7);
     EXPECT_NEAR(p.uCaMolPerL, 6.6454e-5, 1e-9);
+    // Without an equivalence volume nothing is worked out, rather than a division by zero.
+    const Budget noVe = MakeBudget(0.01, 20.0, 0.0, {}, Tolerances{});
+    EXPECT_EQ(Propagate(noVe).uCaMolPerL, 0.0);
+    EXPECT_EQ(MonteCarlo(noVe).draws, 0);
 }
 
 TEST(Uncertainty, MonteCarloAgreesWithThePropagationForSmallUncertainties)
