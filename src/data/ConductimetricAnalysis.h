@@ -78,7 +78,8 @@ QList<QPointF> DilutionCorrected(const QList<QPointF>& points, double beakerVolu
 // fitted on the points of its branch nearest the break, as many on each side as the shorter
 // branch has: far from the break the chemistry bends the branches (a weak acid's start, where
 // it is partly dissociated; the dilution, when not corrected), and the break is read where
-// the lines meet. The points are corrected for dilution first when `beakerVolumeMl` is given.
+// the lines meet. The points are corrected for dilution first when `beakerVolumeMl` is given
+// (and positive).
 Outcome Analyse(const QList<QPointF>& points, std::optional<double> beakerVolumeMl);
 // The lines fitted on the points of the two ranges the student chose, every point of each.
 Outcome Analyse(const QList<QPointF>& points, std::optional<double> beakerVolumeMl, Range before, Range after);
