@@ -236,11 +236,11 @@ QString Check(const Titration& t)
             || (!c.couple.Strong() && c.couple.species.size() != static_cast<qsizetype>(c.couple.pKa.size() + 1)))
             return QStringLiteral("Une espèce a au plus trois acidités, chacune avec son pKa.");
         if (c.protons < 0 || c.protons > c.couple.Acidities())
-            return QStringLiteral("La forme introduite de %1 n'existe pas.").arg(c.couple.acidName);
+            return QStringLiteral("Une espèce est introduite sous une forme qui n'existe pas.");
         double previous = -HUGE_VAL;
         for (double pKa : c.couple.pKa) {
             if (!(pKa >= kLowestPKa && pKa <= kHighestPKa && pKa > previous))
-                return QStringLiteral("Les pKa de %1 doivent être croissants, entre -1 et 15.").arg(c.couple.acidName);
+                return QStringLiteral("Les pKa de chaque espèce doivent être croissants, entre -1 et 15.");
             previous = pKa;
         }
     }

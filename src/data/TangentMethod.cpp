@@ -33,8 +33,7 @@ double RegressionSlope(const QList<QPointF>& curve, qsizetype first, qsizetype l
     return sxx > 0.0 ? sxy / sxx : 0.0;
 }
 
-// The construction around the jump `found` of `curve` (TitrationAnalysis::CurvePoints), whose
-// steepest step is that jump's.
+// The construction around the jump `found` of `curve` (TitrationAnalysis::CurvePoints).
 std::optional<Result> Construct(QList<QPointF> curve, const TitrationAnalysis::Equivalence& found)
 {
     if (curve.size() < 2 * kMinimumSidePoints)
@@ -45,11 +44,21 @@ std::optional<Result> Construct(QList<QPointF> curve, const TitrationAnalysis::E
         p.setY(direction * p.y());
     const QList<QPointF> slopes = TitrationAnalysis::Derivative(curve);
 
-    // The jump: the steepest step and its neighbours nearly as steep.
+    // The jump: its steepest step, reached by climbing from the step at its volume (a weak
+    // acid's start may be steeper still), and the neighbours nearly as steep.
     qsizetype peak = 0;
     for (qsizetype k = 1; k < slopes.size(); ++k)
-        if (slopes[k].y() > slopes[peak].y())
+        if (std::abs(slopes[k].x() - found.volumeMl) < std::abs(slopes[peak].x() - found.volumeMl))
             peak = k;
+    for (bool climbed = true; climbed;) {
+        climbed = false;
+        for (const qsizetype next : {peak - 1, peak + 1}) {
+            if (next >= 0 && next < slopes.size() && slopes[next].y() > slopes[peak].y()) {
+                peak = next;
+                climbed = true;
+            }
+        }
+    }
     const double steep = kJumpShareOfPeak * slopes[peak].y();
     qsizetype jumpFirst = peak;
     while (jumpFirst > 0 && slopes[jumpFirst - 1].y() >= steep)

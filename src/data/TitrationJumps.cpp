@@ -34,20 +34,24 @@ double HigherValley(const QList<QPointF>& slopes, qsizetype k)
 
 }  // namespace
 
-double SlopeNoise(const QList<QPointF>& slopes)
+double ReadingNoise(const QList<QPointF>& curve)
 {
-    if (slopes.size() < 3)
+    std::vector<double> offsets;
+    for (qsizetype i = 1; i + 1 < curve.size(); ++i) {
+        const QPointF& a = curve[i - 1];
+        const QPointF& b = curve[i];
+        const QPointF& c = curve[i + 1];
+        const double share = (b.x() - a.x()) / (c.x() - a.x());
+        offsets.push_back(std::abs(b.y() - a.y() - share * (c.y() - a.y())));
+    }
+    if (offsets.empty())
         return 0.0;
-    std::vector<double> changes;
-    changes.reserve(static_cast<std::size_t>(slopes.size() - 1));
-    for (qsizetype k = 0; k + 1 < slopes.size(); ++k)
-        changes.push_back(std::abs(slopes[k + 1].y() - slopes[k].y()));
-    const auto middle = changes.begin() + static_cast<std::ptrdiff_t>(changes.size() / 2);
-    std::nth_element(changes.begin(), middle, changes.end());
-    // Reading errors e give slopes (e1 - e0) / dv and changes (e2 - 2 e1 + e0) / dv: the changes
-    // scatter sqrt(3) times as much as the slopes. 1,4826 x median |x| is the standard deviation
-    // of a normal scatter, unmoved by the few large changes at the jumps.
-    return 1.4826 * *middle / std::sqrt(3.0);
+    const auto middle = offsets.begin() + static_cast<std::ptrdiff_t>(offsets.size() / 2);
+    std::nth_element(offsets.begin(), middle, offsets.end());
+    // The offset e1 - (1 - s) e0 - s e2 of independent errors scatters sqrt(1 + (1 - s)² + s²)
+    // times as much as each, sqrt(1,5) at even steps; 1,4826 x median |x| is the standard
+    // deviation of a normal scatter.
+    return 1.4826 * *middle / std::sqrt(1.5);
 }
 
 std::vector<Equivalence> FindAll(const QList<QPointF>& points)
@@ -60,57 +64,77 @@ std::vector<Equivalence> FindAll(const QList<QPointF>& points)
     if (!(std::abs(change) >= TitrationAnalysis::kMinimumChangePH))
         return jumps;
     const bool rising = change > 0;
-    QList<QPointF> slopes = TitrationAnalysis::Derivative(curve);
-    for (QPointF& s : slopes)
-        s.setY(rising ? s.y() : -s.y());
-    const double highest
-        = std::max_element(slopes.begin(), slopes.end(), [](const QPointF& a, const QPointF& b) { return a.y() < b.y(); })
-              ->y();
-    const double noise = SlopeNoise(slopes);
+    const double direction = rising ? 1.0 : -1.0;
+    const double fromMl = curve.front().x();
+    const double toMl = curve.back().x();
+    const double meanSlope = std::abs(change) / (toMl - fromMl);
 
-    // Peaks inside the measurements. The steepest step of the curve is a jump as
-    // FindEquivalence takes it; a lesser peak must stand out of the noise and of its valleys.
     struct Peak {
-        qsizetype k;
+        double volumeMl;
         double height;
     };
     std::vector<Peak> peaks;
+    // The steepest step, as the single analysis finds it, unless it lies at an end.
+    const std::optional<Equivalence> steepest = TitrationAnalysis::FindEquivalence(points);
+    if (steepest)
+        peaks.push_back({steepest->volumeMl, steepest->slope});
+
+    // The slope across the window around each point, in the curve's direction.
+    std::vector<double> steps;
+    for (qsizetype i = 0; i + 1 < curve.size(); ++i)
+        steps.push_back(curve[i + 1].x() - curve[i].x());
+    std::nth_element(steps.begin(), steps.begin() + static_cast<std::ptrdiff_t>(steps.size() / 2), steps.end());
+    const double window = std::max(kSlopeWindowMl, steps[steps.size() / 2]);
+    QList<QPointF> slopes;
+    for (const QPointF& p : curve) {
+        const double low = p.x() - window / 2.0;
+        const double high = p.x() + window / 2.0;
+        if (low < fromMl || high > toMl)
+            continue;
+        const double rise = TitrationAnalysis::InterpolatePH(curve, high) - TitrationAnalysis::InterpolatePH(curve, low);
+        slopes.append(QPointF(p.x(), direction * rise / window));
+    }
+    const double noise = std::sqrt(2.0) * ReadingNoise(curve) / window;
+    double highest = peaks.empty() ? 0.0 : peaks.front().height;
+    for (const QPointF& s : slopes)
+        highest = std::max(highest, s.y());
     for (qsizetype k = 1; k + 1 < slopes.size(); ++k) {
         const double height = slopes[k].y();
         // A flat top counts once, at its first step.
         if (!(height > slopes[k - 1].y() && height >= slopes[k + 1].y()))
             continue;
         const double valley = HigherValley(slopes, k);
-        if (height >= highest
-            || (height >= kMinimumShareOfSteepest * highest && height - valley >= kMinimumNoiseRatio * noise
-                && height >= kMinimumPeakToValley * std::max(valley, 0.0)))
-            peaks.push_back({k, height});
+        if (height >= kMinimumShareOfSteepest * highest && height >= kMinimumMeanRatio * meanSlope
+            && height - valley >= kMinimumNoiseRatio * noise && height >= kMinimumPeakToValley * std::max(valley, 0.0))
+            peaks.push_back({TitrationAnalysis::PeakVolume(slopes, k), height});
     }
     // The steepest jump kept must be a jump, not a straight ramp: TitrationAnalysis's rule.
-    const double meanSlope = std::abs(change) / (curve.back().x() - curve.front().x());
     const bool anyJump = std::any_of(peaks.begin(), peaks.end(), [&](const Peak& p) {
         return p.height >= TitrationAnalysis::kPeakToMeanRatio * meanSlope;
     });
     if (!anyJump)
         return jumps;
-    std::stable_sort(peaks.begin(), peaks.end(), [](const Peak& a, const Peak& b) { return a.height > b.height; });
+    // The single analysis's jump first, then the others steepest first, each kept unless too
+    // close to one kept.
+    std::stable_sort(peaks.begin() + (steepest ? 1 : 0), peaks.end(), [](const Peak& a, const Peak& b) { return a.height > b.height; });
     for (const Peak& peak : peaks) {
+        const bool apart = std::all_of(jumps.begin(), jumps.end(), [&](const Equivalence& kept) {
+            return std::abs(kept.volumeMl - peak.volumeMl) >= kMinimumSeparationMl;
+        });
+        if (!apart)
+            continue;
         Equivalence e;
         e.rising = rising;
         e.slope = peak.height;
-        e.volumeMl = TitrationAnalysis::PeakVolume(slopes, peak.k);
-        const bool apart = std::all_of(jumps.begin(), jumps.end(), [&](const Equivalence& kept) {
-            return std::abs(kept.volumeMl - e.volumeMl) >= kMinimumSeparationMl;
-        });
-        if (apart)
-            jumps.push_back(e);
+        e.volumeMl = peak.volumeMl;
+        jumps.push_back(e);
     }
     std::sort(jumps.begin(), jumps.end(), [](const Equivalence& a, const Equivalence& b) { return a.volumeMl < b.volumeMl; });
     double previousMl = 0.0;
     for (Equivalence& e : jumps) {
         e.pH = TitrationAnalysis::InterpolatePH(curve, e.volumeMl);
         const double half = (previousMl + e.volumeMl) / 2.0;
-        if (half >= curve.front().x())
+        if (half >= fromMl)
             e.halfVolumePH = TitrationAnalysis::InterpolatePH(curve, half);
         previousMl = e.volumeMl;
     }
