@@ -103,9 +103,11 @@ std::vector<Equivalence> FindAll(const QList<QPointF>& points)
         // A flat top counts once, at its first step.
         if (!(height > slopes[k - 1].y() && height >= slopes[k + 1].y()))
             continue;
+        if (!(height >= kMinimumShareOfSteepest * highest && height >= kMinimumMeanRatio * meanSlope))
+            continue;
+        // The valleys last: on a long noisy record their search is the costly part.
         const double valley = HigherValley(slopes, k);
-        if (height >= kMinimumShareOfSteepest * highest && height >= kMinimumMeanRatio * meanSlope
-            && height - valley >= kMinimumNoiseRatio * noise && height >= kMinimumPeakToValley * std::max(valley, 0.0))
+        if (height - valley >= kMinimumNoiseRatio * noise && height >= kMinimumPeakToValley * std::max(valley, 0.0))
             peaks.push_back({TitrationAnalysis::PeakVolume(slopes, k), height});
     }
     // The steepest jump kept must be a jump, not a straight ramp: TitrationAnalysis's rule.
