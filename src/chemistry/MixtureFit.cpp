@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 namespace MixtureFit {
 
@@ -130,6 +131,162 @@ QString Line(const QString& caption, const QString& value)
     return caption + QLatin1Char('\t') + value + QLatin1Char('\r');
 }
 
+
+// The fit's question: the start, the free parameters (in fit units: log10 of a concentration)
+// and the measured points sorted by volume.
+struct Problem {
+    Problem(const Model& start, std::vector<Parameter> free, std::vector<QPointF> points)
+        : start(start), free(std::move(free)), points(std::move(points))
+    {
+        for (const QPointF& p : this->points)
+            volumes.push_back(p.x());
+    }
+
+    Model ToModel(const LeastSquares::Vector& values) const
+    {
+        Model model = start;
+        for (std::size_t j = 0; j < free.size(); ++j)
+            Set(model, free[j], values[j]);
+        return model;
+    }
+
+    // Measured minus model; false outside the domain, where no step may go.
+    bool Residuals(const LeastSquares::Vector& values, LeastSquares::Vector& r) const
+    {
+        for (std::size_t j = 0; j < free.size(); ++j) {
+            const Range range = DomainOf(free[j]);
+            if (!(values[j] >= range.low && values[j] <= range.high))
+                return false;
+        }
+        const Model model = ToModel(values);
+        if (!AscendingPKa(model))
+            return false;
+        r = MixtureTitration::PHAt(model.titration, volumes);
+        for (std::size_t i = 0; i < points.size(); ++i)
+            r[i] = points[i].y() - r[i] - model.pHOffset;
+        return true;
+    }
+
+    double SumOfSquares(const LeastSquares::Vector& values) const
+    {
+        LeastSquares::Vector r;
+        if (!Residuals(values, r))
+            return HUGE_VAL;
+        double sum = 0.0;
+        for (double v : r)
+            sum += v * v;
+        return sum;
+    }
+
+    const Model& start;
+    const std::vector<Parameter> free;
+    const std::vector<QPointF> points;
+    std::vector<double> volumes;
+};
+
+// `values` with each free pKa read where the model's steps are half done, pH = pKa there for a
+// step well apart from the others; empty when no free pKa has its middle on the curve. Read on a
+// curve whose steps overlap, the pKa may come out of order: they go back to the acidities of
+// their species in ascending order.
+std::optional<LeastSquares::Vector> ReadPKa(const Problem& problem, LeastSquares::Vector values)
+{
+    const Model model = problem.ToModel(values);
+    const std::vector<Parameter>& free = problem.free;
+    double previousMl = 0.0;
+    bool moved = false;
+    for (const MixtureTitration::Step& step : MixtureTitration::Steps(model.titration)) {
+        const double middleMl = (previousMl + step.endMl) / 2.0;
+        previousMl = step.endMl;
+        const auto at = std::find(free.begin(), free.end(), Parameter{Kind::PKa, step.component, step.acidity});
+        if (at == free.end() || middleMl < problem.points.front().x() || middleMl > problem.points.back().x())
+            continue;
+        values[static_cast<std::size_t>(at - free.begin())]
+            = std::clamp(CurveSampling::Interpolate(problem.points, middleMl) - model.pHOffset, -0.99, 14.99);
+        moved = true;
+    }
+    if (!moved)
+        return std::nullopt;
+    for (std::size_t c = 0; c < model.titration.beaker.size(); ++c) {
+        std::vector<std::size_t> places;
+        std::vector<double> read;
+        for (std::size_t j = 0; j < free.size(); ++j) {
+            if (free[j].kind == Kind::PKa && free[j].component == static_cast<int>(c)) {
+                places.push_back(j);
+                read.push_back(values[j]);
+            }
+        }
+        std::sort(read.begin(), read.end());
+        for (std::size_t k = 0; k < places.size(); ++k)
+            values[places[k]] = read[k];
+    }
+    return values;
+}
+
+// Where the fit may start: the given model kept inside the domain; with the concentrations free,
+// the steps placed along the measured volumes (one concentration at a time, or both on a grid,
+// each as if its first step ended there), the pKa kept or read again at each placing; each of
+// these with the pKa read on the curve.
+std::vector<LeastSquares::Vector> Starts(const Problem& problem)
+{
+    const std::vector<Parameter>& free = problem.free;
+    LeastSquares::Vector given(free.size());
+    for (std::size_t j = 0; j < free.size(); ++j) {
+        const Range range = DomainOf(free[j]);
+        given[j] = std::clamp(Get(problem.start, free[j]), range.low + 10.0 * kEdgeMargin, range.high - 10.0 * kEdgeMargin);
+    }
+    std::vector<LeastSquares::Vector> starts{given};
+    if (const auto read = ReadPKa(problem, given))
+        starts.push_back(*read);
+
+    std::vector<std::size_t> concentrations;
+    for (std::size_t j = 0; j < free.size(); ++j)
+        if (free[j].kind == Kind::Concentration)
+            concentrations.push_back(j);
+    if (concentrations.empty())
+        return starts;
+    const MixtureTitration::Titration& t = problem.start.titration;
+    const double fromMl = problem.points.front().x();
+    const double toMl = problem.points.back().x();
+    const int count = concentrations.size() == 1 ? kScanOne : kScanTwo;
+    auto logConcentrationAt = [&](int k) {
+        const double stepMl = fromMl + (toMl - fromMl) * (k + 0.5) / count;
+        return stepMl > 0.0 ? std::log10(t.buretteMolPerL * stepMl / t.beakerVolumeMl) : -HUGE_VAL;
+    };
+    struct Best {
+        LeastSquares::Vector values;
+        double sum = HUGE_VAL;
+        void Offer(const LeastSquares::Vector& candidate, double candidateSum)
+        {
+            if (candidateSum < sum) {
+                sum = candidateSum;
+                values = candidate;
+            }
+        }
+    };
+    Best kept;
+    Best reread;
+    const int second = concentrations.size() == 1 ? 1 : count;
+    for (int a = 0; a < count; ++a) {
+        for (int b = 0; b < second; ++b) {
+            LeastSquares::Vector candidate = given;
+            candidate[concentrations[0]] = logConcentrationAt(a);
+            if (concentrations.size() > 1)
+                candidate[concentrations[1]] = logConcentrationAt(b);
+            kept.Offer(candidate, problem.SumOfSquares(candidate));
+            if (const auto read = ReadPKa(problem, candidate))
+                reread.Offer(*read, problem.SumOfSquares(*read));
+        }
+    }
+    for (const Best* best : {&kept, &reread}) {
+        if (best->sum < HUGE_VAL) {
+            starts.push_back(best->values);
+            if (const auto read = ReadPKa(problem, best->values))
+                starts.push_back(*read);
+        }
+    }
+    return starts;
+}
+
 }  // namespace
 
 double ModelPH(const Model& model, double addedMl)
@@ -175,12 +332,12 @@ QString ParameterName(const Model& model, const Parameter& p)
 Outcome Fit(const Model& start, const std::vector<Parameter>& adjusted, const QList<QPointF>& measured)
 {
     Outcome outcome;
-    QString problem = MixtureTitration::Check(start.titration);
-    if (problem.isEmpty() && !std::isfinite(start.pHOffset))
-        problem = QStringLiteral("Le décalage du pH n'est pas un nombre.");
-    if (!problem.isEmpty()) {
-        problem[0] = problem[0].toLower();
-        outcome.refusal = QStringLiteral("Les valeurs de départ du modèle sont incorrectes : ") + problem;
+    QString invalid = MixtureTitration::Check(start.titration);
+    if (invalid.isEmpty() && !std::isfinite(start.pHOffset))
+        invalid = QStringLiteral("Le décalage du pH n'est pas un nombre.");
+    if (!invalid.isEmpty()) {
+        invalid[0] = invalid[0].toLower();
+        outcome.refusal = QStringLiteral("Les valeurs de départ du modèle sont incorrectes : ") + invalid;
         return outcome;
     }
     if (!MixtureTitration::Titrates(start.titration)) {
@@ -240,123 +397,13 @@ Outcome Fit(const Model& start, const std::vector<Parameter>& adjusted, const QL
         return outcome;
     }
 
-    std::vector<double> volumes;
-    volumes.reserve(points.size());
-    for (const QPointF& p : points)
-        volumes.push_back(p.x());
-    auto toModel = [&](const LeastSquares::Vector& values) {
-        Model model = start;
-        for (std::size_t j = 0; j < free.size(); ++j)
-            Set(model, free[j], values[j]);
-        return model;
+    const Problem problem(start, free, std::move(points));
+    const LeastSquares::Residuals residuals = [&problem](const LeastSquares::Vector& values, LeastSquares::Vector& r) {
+        return problem.Residuals(values, r);
     };
-    const LeastSquares::Residuals residuals = [&](const LeastSquares::Vector& values, LeastSquares::Vector& r) {
-        for (std::size_t j = 0; j < free.size(); ++j) {
-            const Range range = DomainOf(free[j]);
-            if (!(values[j] >= range.low && values[j] <= range.high))
-                return false;
-        }
-        const Model model = toModel(values);
-        if (!AscendingPKa(model))
-            return false;
-        r = MixtureTitration::PHAt(model.titration, volumes);
-        for (std::size_t i = 0; i < points.size(); ++i)
-            r[i] = points[i].y() - r[i] - model.pHOffset;
-        return true;
-    };
-    auto sumOfSquares = [&](const LeastSquares::Vector& values) {
-        LeastSquares::Vector r;
-        if (!residuals(values, r))
-            return HUGE_VAL;
-        double sum = 0.0;
-        for (double v : r)
-            sum += v * v;
-        return sum;
-    };
-
-    // Starts: the given model kept inside the domain.
-    std::vector<LeastSquares::Vector> starts;
-    LeastSquares::Vector given(free.size());
-    for (std::size_t j = 0; j < free.size(); ++j) {
-        const Range range = DomainOf(free[j]);
-        given[j] = std::clamp(Get(start, free[j]), range.low + 10.0 * kEdgeMargin, range.high - 10.0 * kEdgeMargin);
-    }
-    starts.push_back(given);
-    // With the concentrations free: the steps placed along the measured volumes, one
-    // concentration at a time or both on a grid, each taken as if its first step ended there.
-    const double fromMl = points.front().x();
-    const double toMl = points.back().x();
-    const MixtureTitration::Titration& t = start.titration;
-    auto logConcentrationAt = [&](double stepMl) { return std::log10(t.buretteMolPerL * stepMl / t.beakerVolumeMl); };
-    std::vector<std::size_t> concentrations;
-    for (std::size_t j = 0; j < free.size(); ++j)
-        if (free[j].kind == Kind::Concentration)
-            concentrations.push_back(j);
-    if (!concentrations.empty()) {
-        const int count = concentrations.size() == 1 ? kScanOne : kScanTwo;
-        auto stepMl = [&](int k) { return fromMl + (toMl - fromMl) * (k + 0.5) / count; };
-        LeastSquares::Vector best = given;
-        double bestSum = HUGE_VAL;
-        const int second = concentrations.size() == 1 ? 1 : count;
-        for (int a = 0; a < count; ++a) {
-            for (int b = 0; b < second; ++b) {
-                if (!(stepMl(a) > 0.0 && stepMl(b) > 0.0))
-                    continue;
-                LeastSquares::Vector candidate = given;
-                candidate[concentrations[0]] = logConcentrationAt(stepMl(a));
-                if (concentrations.size() > 1)
-                    candidate[concentrations[1]] = logConcentrationAt(stepMl(b));
-                const double sum = sumOfSquares(candidate);
-                if (sum < bestSum) {
-                    bestSum = sum;
-                    best = candidate;
-                }
-            }
-        }
-        if (bestSum < HUGE_VAL)
-            starts.push_back(best);
-    }
-    // Each of those with the free pKa read where the model's steps are half done: pH = pKa
-    // there for a step well apart from the others.
-    const std::size_t placed = starts.size();
-    for (std::size_t s = 0; s < placed; ++s) {
-        LeastSquares::Vector values = starts[s];
-        const Model model = toModel(values);
-        double previousMl = 0.0;
-        bool moved = false;
-        for (const MixtureTitration::Step& step : MixtureTitration::Steps(model.titration)) {
-            const double middleMl = (previousMl + step.endMl) / 2.0;
-            previousMl = step.endMl;
-            const Parameter pKa{Kind::PKa, step.component, step.acidity};
-            const auto at = std::find(free.begin(), free.end(), pKa);
-            if (at == free.end() || middleMl < fromMl || middleMl > toMl)
-                continue;
-            values[static_cast<std::size_t>(at - free.begin())]
-                = std::clamp(CurveSampling::Interpolate(points, middleMl) - model.pHOffset, -0.99, 14.99);
-            moved = true;
-        }
-        if (!moved)
-            continue;
-        // Read on a curve whose steps overlap, the pKa may come out of order: they are given
-        // back to the acidities in ascending order.
-        for (std::size_t c = 0; c < t.beaker.size(); ++c) {
-            std::vector<std::size_t> places;
-            std::vector<double> read;
-            for (std::size_t j = 0; j < free.size(); ++j)
-                if (free[j].kind == Kind::PKa && free[j].component == static_cast<int>(c)) {
-                    places.push_back(j);
-                    read.push_back(values[j]);
-                }
-            std::sort(read.begin(), read.end());
-            for (std::size_t k = 0; k < places.size(); ++k)
-                values[places[k]] = read[k];
-        }
-        starts.push_back(values);
-    }
-
     std::vector<std::pair<double, LeastSquares::Vector>> ordered;
-    for (const LeastSquares::Vector& s : starts) {
-        const double sum = sumOfSquares(s);
+    for (const LeastSquares::Vector& s : Starts(problem)) {
+        const double sum = problem.SumOfSquares(s);
         if (sum < HUGE_VAL)
             ordered.emplace_back(sum, s);
     }
@@ -393,7 +440,7 @@ Outcome Fit(const Model& start, const std::vector<Parameter>& adjusted, const QL
     }
 
     Result result;
-    result.model = toModel(best->parameters);
+    result.model = problem.ToModel(best->parameters);
     result.residualSdPH = sd;
     result.equivalenceMl = MixtureTitration::EquivalenceVolumesMl(result.model.titration);
     // d(10^x)/dx = 10^x ln 10 carries the covariance of log10 C over to C.

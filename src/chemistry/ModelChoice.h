@@ -7,10 +7,9 @@
 
 #include <optional>
 
-// Which simple model describes a measured curve best, so that the model dialog opens on it
-// rather than on a strong acid whatever the curve: a strong species, a weak one of one, two or
-// three acidities, a strong and a weak one mixed; in the beaker acids when the curve rises,
-// bases when it falls.
+// Which simple model describes a measured curve best, so that the model dialog can open on it:
+// a strong species, a weak one of one, two or three acidities, a strong and a weak one mixed;
+// in the beaker acids when the curve rises, bases when it falls.
 namespace ModelChoice {
 
 enum class Kind {

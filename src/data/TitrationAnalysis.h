@@ -26,7 +26,7 @@ struct Equivalence {
     std::optional<double> halfVolumePH;
     // True for a rising curve (acid titrated by a base), false for a falling one.
     bool rising = true;
-    // |dpH/dV| of the steepest step of the jump, pH per mL: tells the steepest of several.
+    // |dpH/dV| at the jump, pH per mL: tells the steepest of several.
     double slope = 0.0;
 };
 

@@ -32,7 +32,7 @@ inline constexpr double kMinimumPeakToValley = 2.0;
 // ... and lie this far at least from a steeper jump.
 inline constexpr double kMinimumSeparationMl = 1.0;
 
-// The jumps in volume order; a curve with one jump reads as before. The steepest jump kept
+// The jumps in volume order; a curve with one jump gives FindEquivalence's. The steepest jump kept
 // must pass TitrationAnalysis's rule against straight ramps. halfVolumePH is the pH half way
 // from the previous equivalence (or from no volume for the first) to this one: at Ve1/2, at
 // (Ve1 + Ve2)/2, ...
@@ -45,7 +45,7 @@ double ReadingNoise(const QList<QPointF>& curve);
 // Index of the steepest jump, the one the tangent method takes unless told otherwise; 0 for none.
 std::size_t Steepest(const std::vector<TitrationAnalysis::Equivalence>& jumps);
 
-// One jump: TitrationAnalysis::ResultText as it reads today. Several: "Équivalence 1 : Ve =
+// One jump: TitrationAnalysis::ResultText's text. Several: "Équivalence 1 : Ve =
 // 9,98 mL ; pH = 4,62 — Équivalence 2 : Ve = 19,95 mL ; pH = 9,73". None: NotFoundText().
 QString ResultText(const std::vector<TitrationAnalysis::Equivalence>& jumps);
 
@@ -54,8 +54,8 @@ QString ResultText(const std::vector<TitrationAnalysis::Equivalence>& jumps);
 // one), caption TAB value CR.
 QString ClipboardResults(const std::vector<TitrationAnalysis::Equivalence>& jumps);
 
-// The lab report's result lines without the concentration. One jump: LabReport::ResultLines as
-// today. Several: one line per jump, "Équivalence 2 : Ve = 19,95 mL ; pH = 9,73 ; pH à la
+// The lab report's result lines without the concentration. One jump: LabReport::ResultLines'.
+// Several: one line per jump, "Équivalence 2 : Ve = 19,95 mL ; pH = 9,73 ; pH à la
 // demi-équivalence = 7,21".
 QStringList ReportLines(const std::vector<TitrationAnalysis::Equivalence>& jumps);
 

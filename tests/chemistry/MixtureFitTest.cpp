@@ -186,6 +186,7 @@ TEST(ModelChoice, OpensOnTheSimpleModelThatDescribesTheCurve)
         {"ammonia", {0, 0, {{0.1, {9.25}, 1}}, 10, false, 0.1}, Kind::WeakBase},
         {"sodium carbonate", Oracle::SodiumCarbonate(), Kind::Dibase},
         {"phosphoric acid", Oracle::PhosphoricAcid(), Kind::Triacid},
+        {"citric acid, one jump for three steps", {0, 0, {{0.05, {3.13, 4.76, 6.40}, 0}}, 10, true, 0.1}, Kind::Triacid},
         {"hydrochloric and ethanoic acids", {0, 0.05, {{0.1, {4.76}, 0}}, 10, true, 0.1}, Kind::StrongAndWeakAcids},
     };
     for (const auto& c : cases) {
