@@ -2,8 +2,10 @@
 // titrated by soda at 0,1 mol/L from 0 to 30 mL. Targets: the 500 pH values (and the
 // distribution of the species over them) well under 20 ms, so that the model and its diagram
 // draw at once; the fit of Ca and the three pKa to 500 readings within +-0,02 pH, starting 20 %
-// and a few tenths of pKa away, under 200 ms, so that "Ajuster" answers at once.
+// and a few tenths of pKa away, under 200 ms, so that "Ajuster" answers at once. The choice of the
+// simple model the dialog opens on (five fits of the curve's direction) is measured too.
 #include "MixtureFit.h"
+#include "ModelChoice.h"
 #include "SpeciesDistribution.h"
 
 #include <benchmark/benchmark.h>
@@ -52,7 +54,7 @@ void BM_TriacidDistribution(benchmark::State& state)
         benchmark::DoNotOptimize(SpeciesDistribution::AlongVolume(model, volumes));
 }
 
-void BM_TriacidFit(benchmark::State& state)
+QList<QPointF> Record()
 {
     const std::vector<double> volumes = Volumes();
     const std::vector<double> truth = PHAt(Model(0.1, {2.15, 7.20, 12.35}), volumes);
@@ -61,6 +63,12 @@ void BM_TriacidFit(benchmark::State& state)
     QList<QPointF> record;
     for (std::size_t i = 0; i < volumes.size(); ++i)
         record.append(QPointF(volumes[i], truth[i] + reading(random)));
+    return record;
+}
+
+void BM_TriacidFit(benchmark::State& state)
+{
+    const QList<QPointF> record = Record();
     MixtureFit::Model start;
     start.titration = Model(0.08, {2.5, 7.6, 12.0});
     std::vector<MixtureFit::Parameter> adjusted = MixtureFit::Parameters(start);
@@ -73,9 +81,17 @@ void BM_TriacidFit(benchmark::State& state)
     }
 }
 
+void BM_ModelChoice(benchmark::State& state)
+{
+    const QList<QPointF> record = Record();
+    for (auto _ : state)
+        benchmark::DoNotOptimize(ModelChoice::Best(record, 10.0, 0.1));
+}
+
 BENCHMARK(BM_TriacidCurve)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_TriacidDistribution)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_TriacidFit)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ModelChoice)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -54,8 +54,20 @@ MixtureFit::Model Candidate(Kind kind, double beakerVolumeMl, double buretteMolP
 
 }  // namespace
 
-std::optional<Choice> Best(const QList<QPointF>& points, double beakerVolumeMl, double buretteMolPerL)
+std::optional<Choice> Best(const QList<QPointF>& measured, double beakerVolumeMl, double buretteMolPerL)
 {
+    // A choice needs the curve's shape, not every reading: a long record is thinned evenly.
+    QList<QPointF> points;
+    for (const QPointF& p : measured)
+        if (std::isfinite(p.x()) && std::isfinite(p.y()))
+            points.append(p);
+    std::stable_sort(points.begin(), points.end(), [](const QPointF& a, const QPointF& b) { return a.x() < b.x(); });
+    if (points.size() > kMostPoints) {
+        QList<QPointF> thinned;
+        for (qsizetype i = 0; i < kMostPoints; ++i)
+            thinned.append(points[i * (points.size() - 1) / (kMostPoints - 1)]);
+        points = thinned;
+    }
     std::optional<Choice> best;
     double bestCriterion = HUGE_VAL;
     for (const Kind kind : {Kind::StrongAcid, Kind::WeakAcid, Kind::Diacid, Kind::Triacid, Kind::StrongAndWeakAcids,
@@ -68,9 +80,7 @@ std::optional<Choice> Best(const QList<QPointF>& points, double beakerVolumeMl, 
             continue;  // a model of the other direction, or one that does not describe the curve
         const MixtureFit::Result& r = *outcome.result;
         const double k = static_cast<double>(adjusted.size());
-        const double n = static_cast<double>(std::count_if(points.begin(), points.end(), [](const QPointF& p) {
-            return std::isfinite(p.x()) && std::isfinite(p.y());
-        }));
+        const double n = static_cast<double>(points.size());
         const double sum = r.residualSdPH * r.residualSdPH * (n - k);
         // A perfect fit (sum 0) would make the criterion -infinity: a floor far below any reading.
         const double criterion = n * std::log(std::max(sum, 1e-300) / n) + k * std::log(n);

@@ -31,6 +31,9 @@ struct Choice {
     double residualSdPH = 0.0;
 };
 
+// Records longer than this are thinned evenly to it before the fits.
+inline constexpr qsizetype kMostPoints = 200;
+
 // Each candidate is fitted (concentration and pKa, no offset) and they are compared by the
 // Bayesian information criterion, n ln(S/n) + k ln n for S the sum of squares of n residuals
 // and k parameters: a pKa more must lower the sum of squares by more than the chance of the
