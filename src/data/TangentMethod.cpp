@@ -50,14 +50,12 @@ std::optional<Result> Construct(QList<QPointF> curve, const TitrationAnalysis::E
     for (qsizetype k = 1; k < slopes.size(); ++k)
         if (std::abs(slopes[k].x() - found.volumeMl) < std::abs(slopes[peak].x() - found.volumeMl))
             peak = k;
-    for (bool climbed = true; climbed;) {
-        climbed = false;
-        for (const qsizetype next : {peak - 1, peak + 1}) {
-            if (next >= 0 && next < slopes.size() && slopes[next].y() > slopes[peak].y()) {
+    // Each move to the steeper neighbour, so that from beside the steepest step it goes there.
+    for (qsizetype from = -1; from != peak;) {
+        from = peak;
+        for (const qsizetype next : {from - 1, from + 1})
+            if (next >= 0 && next < slopes.size() && slopes[next].y() > slopes[peak].y())
                 peak = next;
-                climbed = true;
-            }
-        }
     }
     const double steep = kJumpShareOfPeak * slopes[peak].y();
     qsizetype jumpFirst = peak;
