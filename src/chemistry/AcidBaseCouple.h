@@ -44,7 +44,7 @@ AcidBaseCouple WeakBase(const std::vector<double>& pKa);
 // methylammonium ions. A copy: the caller may change its values.
 std::vector<AcidBaseCouple> Common();
 
-// The couple of `Common()` whose acid or base name is `name`; empty when none is.
+// The couple of `couples` whose acid or base name is `name`; null when none is.
 const AcidBaseCouple* Find(const std::vector<AcidBaseCouple>& couples, const QString& name);
 
 // "CH3COOH/CH3COO−": the couple of step `acidity` (0 for the first proton given up).
