@@ -1,5 +1,7 @@
 #include "TitrationFit.h"
 
+#include "CurveSampling.h"
+#include "FitText.h"
 #include "LeastSquares.h"
 
 #include <algorithm>
@@ -27,11 +29,6 @@ constexpr std::array<Range, 3> kDomain = {{{-7.0, 1.0}, {-1.0, 15.0}, {-3.0, 3.0
 constexpr double kEdgeMargin = 1e-3;
 // Starts tried for the jump's volume, spread over the measured volumes.
 constexpr int kJumpStarts = 40;
-// Curve drawing: this many even steps, each split in halves while the pH moves more than
-// kDrawStepPH across it, at most kDrawDepth times.
-constexpr int kDrawSteps = 200;
-constexpr double kDrawStepPH = 0.05;
-constexpr int kDrawDepth = 8;
 
 const double kLn10 = std::log(10.0);
 
@@ -62,66 +59,6 @@ void Set(Model& model, int parameter, double value)
     }
 }
 
-// Two decimals, or `decimals`, with ','; never "-0,00".
-QString Decimal(double value, int decimals)
-{
-    QString text = QString::number(value, 'f', decimals);
-    bool allZero = true;
-    for (const QChar c : text)
-        if (c.isDigit() && c != QLatin1Char('0'))
-            allZero = false;
-    if (allZero && text.startsWith(QLatin1Char('-')))
-        text.remove(0, 1);
-    return text.replace(QLatin1Char('.'), QLatin1Char(','));
-}
-
-// Decimals that show an uncertainty with one significant digit, within [least, most].
-int DecimalsFor(double uncertainty, int least, int most)
-{
-    if (!(uncertainty > 0.0) || !std::isfinite(uncertainty))
-        return most;
-    return std::clamp(static_cast<int>(-std::floor(std::log10(uncertainty))), least, most);
-}
-
-// Ca as mantissa and power of ten, the mantissa's decimals set by the uncertainty.
-struct Scientific {
-    int exponent = 0;
-    int decimals = 0;
-};
-
-Scientific ScientificFor(const Estimate& e)
-{
-    Scientific s;
-    if (!(e.value > 0.0) || !std::isfinite(e.value))
-        return s;
-    s.exponent = static_cast<int>(std::floor(std::log10(e.value)));
-    double scale = std::pow(10.0, s.exponent);
-    s.decimals = DecimalsFor(e.uncertainty / scale, 1, 5);
-    // 9,9996E-3 shown with 3 decimals is 1,000E-2.
-    if (std::abs(QString::number(e.value / scale, 'f', s.decimals).toDouble()) >= 10.0) {
-        ++s.exponent;
-        scale *= 10.0;
-        s.decimals = DecimalsFor(e.uncertainty / scale, 1, 5);
-    }
-    return s;
-}
-
-// The measured pH at `volumeMl`, linear between the neighbouring points (sorted by volume).
-double MeasuredPH(const std::vector<QPointF>& points, double volumeMl)
-{
-    if (volumeMl <= points.front().x())
-        return points.front().y();
-    if (volumeMl >= points.back().x())
-        return points.back().y();
-    const auto after = std::upper_bound(points.begin(), points.end(), volumeMl,
-                                        [](double v, const QPointF& p) { return v < p.x(); });
-    const QPointF& b = *after;
-    const QPointF& a = *(after - 1);
-    if (b.x() == a.x())
-        return b.y();
-    return a.y() + (b.y() - a.y()) * (volumeMl - a.x()) / (b.x() - a.x());
-}
-
 }  // namespace
 
 double ModelPH(const Model& model, double addedMl)
@@ -131,37 +68,7 @@ double ModelPH(const Model& model, double addedMl)
 
 QList<QPointF> Curve(const Model& model, double fromMl, double toMl)
 {
-    QList<QPointF> curve;
-    if (!std::isfinite(fromMl) || !std::isfinite(toMl))
-        return curve;
-    curve.append(QPointF(fromMl, ModelPH(model, fromMl)));
-    if (!(toMl > fromMl))
-        return curve;
-    struct Span {
-        double to;
-        double pH;
-        int depth;
-    };
-    std::vector<Span> pending;
-    const double step = (toMl - fromMl) / kDrawSteps;
-    for (int i = kDrawSteps; i >= 1; --i) {
-        const double v = i == kDrawSteps ? toMl : fromMl + i * step;
-        pending.push_back({v, ModelPH(model, v), 0});
-    }
-    // The stack holds the ends of the spans still to draw, nearest last.
-    while (!pending.empty()) {
-        const Span span = pending.back();
-        const QPointF last = curve.back();
-        if (std::abs(span.pH - last.y()) > kDrawStepPH && span.depth < kDrawDepth) {
-            const double middle = (last.x() + span.to) / 2.0;
-            pending.back().depth = span.depth + 1;
-            pending.push_back({middle, ModelPH(model, middle), span.depth + 1});
-            continue;
-        }
-        pending.pop_back();
-        curve.append(QPointF(span.to, span.pH));
-    }
-    return curve;
+    return CurveSampling::Sample([&model](double ml) { return ModelPH(model, ml); }, fromMl, toMl);
 }
 
 Outcome Fit(const Model& start, const Adjusted& adjusted, const QList<QPointF>& measured)
@@ -296,7 +203,7 @@ Outcome Fit(const Model& start, const Adjusted& adjusted, const QList<QPointF>& 
                     LeastSquares::Vector half = best;
                     const Range& range = kDomain[kPKa];
                     half[static_cast<std::size_t>(pKaAt - free.begin())]
-                        = std::clamp(MeasuredPH(points, halfMl) - start.pHOffset, range.low + 0.01, range.high - 0.01);
+                        = std::clamp(CurveSampling::Interpolate(points, halfMl) - start.pHOffset, range.low + 0.01, range.high - 0.01);
                     starts.push_back(half);
                 }
             }
@@ -339,7 +246,7 @@ Outcome Fit(const Model& start, const Adjusted& adjusted, const QList<QPointF>& 
     const double sd = std::sqrt(best->sumOfSquares / freedom);
     if (!(sd <= kMaximumResidualSdPH)) {
         outcome.refusal = QStringLiteral("Le modèle ne décrit pas la courbe mesurée : écart-type %1 pH.")
-                                      .arg(Decimal(sd, 2));
+                                      .arg(FitText::Decimal(sd, 2));
         return outcome;
     }
 
@@ -396,25 +303,16 @@ QString Description(const Model& model)
 QString ResultText(const Result& result)
 {
     QStringList parts;
-    if (result.beakerMolPerL) {
-        const Estimate& e = *result.beakerMolPerL;
-        const Scientific s = ScientificFor(e);
-        const double scale = std::pow(10.0, s.exponent);
-        parts << QStringLiteral("Ca = (%1 ± %2)E%3 mol/L")
-                     .arg(Decimal(e.value / scale, s.decimals), Decimal(e.uncertainty / scale, s.decimals))
-                     .arg(s.exponent);
-    }
-    if (result.pKa) {
-        const int d = DecimalsFor(result.pKa->uncertainty, 2, 4);
-        parts << QStringLiteral("pKa = %1 ± %2").arg(Decimal(result.pKa->value, d), Decimal(result.pKa->uncertainty, d));
-    }
-    if (result.pHOffset) {
-        const int d = DecimalsFor(result.pHOffset->uncertainty, 2, 4);
-        parts << QStringLiteral("décalage du pH = %1 ± %2")
-                     .arg(Decimal(result.pHOffset->value, d), Decimal(result.pHOffset->uncertainty, d));
-    }
-    parts << QStringLiteral("écart-type %1 pH").arg(Decimal(result.residualSdPH, 2));
-    parts << QStringLiteral("Ve = %1 mL").arg(Decimal(result.equivalenceMl, 2));
+    if (result.beakerMolPerL)
+        parts << QStringLiteral("Ca = %1 mol/L")
+                     .arg(FitText::Concentration(result.beakerMolPerL->value, result.beakerMolPerL->uncertainty));
+    if (result.pKa)
+        parts << QStringLiteral("pKa = %1").arg(FitText::PlusMinus(result.pKa->value, result.pKa->uncertainty));
+    if (result.pHOffset)
+        parts << QStringLiteral("décalage du pH = %1")
+                     .arg(FitText::PlusMinus(result.pHOffset->value, result.pHOffset->uncertainty));
+    parts << QStringLiteral("écart-type %1 pH").arg(FitText::Decimal(result.residualSdPH, 2));
+    parts << QStringLiteral("Ve = %1 mL").arg(FitText::Decimal(result.equivalenceMl, 2));
     return QStringLiteral("Modèle : ") + parts.join(QStringLiteral(" ; "));
 }
 
@@ -424,23 +322,22 @@ QString ClipboardLines(const Result& result)
     QString text = line(QStringLiteral("Modèle"), Description(result.model));
     if (result.beakerMolPerL) {
         const Estimate& e = *result.beakerMolPerL;
-        const Scientific s = ScientificFor(e);
-        const int d = std::max(0, s.decimals - s.exponent);
-        text += line(QStringLiteral("Ca du modèle en mol/L"), Decimal(e.value, d));
-        text += line(QStringLiteral("Incertitude-type sur Ca en mol/L"), Decimal(e.uncertainty, d));
+        text += line(QStringLiteral("Ca du modèle en mol/L"), FitText::ConcentrationValue(e.value, e.uncertainty));
+        text += line(QStringLiteral("Incertitude-type sur Ca en mol/L"),
+                     FitText::ConcentrationUncertainty(e.value, e.uncertainty));
     }
     if (result.pKa) {
-        const int d = DecimalsFor(result.pKa->uncertainty, 2, 4);
-        text += line(QStringLiteral("pKa du modèle"), Decimal(result.pKa->value, d));
-        text += line(QStringLiteral("Incertitude-type sur le pKa"), Decimal(result.pKa->uncertainty, d));
+        text += line(QStringLiteral("pKa du modèle"), FitText::PHValue(result.pKa->value, result.pKa->uncertainty));
+        text += line(QStringLiteral("Incertitude-type sur le pKa"), FitText::PHUncertainty(result.pKa->uncertainty));
     }
     if (result.pHOffset) {
-        const int d = DecimalsFor(result.pHOffset->uncertainty, 2, 4);
-        text += line(QStringLiteral("Décalage du pH du modèle"), Decimal(result.pHOffset->value, d));
-        text += line(QStringLiteral("Incertitude-type sur le décalage du pH"), Decimal(result.pHOffset->uncertainty, d));
+        text += line(QStringLiteral("Décalage du pH du modèle"),
+                     FitText::PHValue(result.pHOffset->value, result.pHOffset->uncertainty));
+        text += line(QStringLiteral("Incertitude-type sur le décalage du pH"),
+                     FitText::PHUncertainty(result.pHOffset->uncertainty));
     }
-    text += line(QStringLiteral("Écart-type des résidus en pH"), Decimal(result.residualSdPH, 2));
-    text += line(QStringLiteral("Volume à l'équivalence du modèle en mL"), Decimal(result.equivalenceMl, 2));
+    text += line(QStringLiteral("Écart-type des résidus en pH"), FitText::Decimal(result.residualSdPH, 2));
+    text += line(QStringLiteral("Volume à l'équivalence du modèle en mL"), FitText::Decimal(result.equivalenceMl, 2));
     return text;
 }
 

@@ -33,25 +33,30 @@ double RegressionSlope(const QList<QPointF>& curve, qsizetype first, qsizetype l
     return sxx > 0.0 ? sxy / sxx : 0.0;
 }
 
-}  // namespace
-
-std::optional<Result> Find(const QList<QPointF>& points)
+// The construction around the jump `found` of `curve` (TitrationAnalysis::CurvePoints).
+std::optional<Result> Construct(QList<QPointF> curve, const TitrationAnalysis::Equivalence& found)
 {
-    const std::optional<TitrationAnalysis::Equivalence> found = TitrationAnalysis::FindEquivalence(points);
-    if (!found)
+    if (curve.size() < 2 * kMinimumSidePoints)
         return std::nullopt;
     // Worked on as a rising curve: a falling one is turned upside down and back at the end.
-    const double direction = found->rising ? 1.0 : -1.0;
-    QList<QPointF> curve = TitrationAnalysis::CurvePoints(points);
+    const double direction = found.rising ? 1.0 : -1.0;
     for (QPointF& p : curve)
         p.setY(direction * p.y());
     const QList<QPointF> slopes = TitrationAnalysis::Derivative(curve);
 
-    // The jump: the steepest step and its neighbours nearly as steep.
+    // The jump: its steepest step, reached by climbing from the step at its volume (a weak
+    // acid's start may be steeper still), and the neighbours nearly as steep.
     qsizetype peak = 0;
     for (qsizetype k = 1; k < slopes.size(); ++k)
-        if (slopes[k].y() > slopes[peak].y())
+        if (std::abs(slopes[k].x() - found.volumeMl) < std::abs(slopes[peak].x() - found.volumeMl))
             peak = k;
+    // Each move to the steeper neighbour, so that from beside the steepest step it goes there.
+    for (qsizetype from = -1; from != peak;) {
+        from = peak;
+        for (const qsizetype next : {from - 1, from + 1})
+            if (next >= 0 && next < slopes.size() && slopes[next].y() > slopes[peak].y())
+                peak = next;
+    }
     const double steep = kJumpShareOfPeak * slopes[peak].y();
     qsizetype jumpFirst = peak;
     while (jumpFirst > 0 && slopes[jumpFirst - 1].y() >= steep)
@@ -77,8 +82,8 @@ std::optional<Result> Find(const QList<QPointF>& points)
     const double toSquare = (curve.back().x() - curve.front().x()) / (highest - lowest);
     // The bend is searched for in the half of each side next to the jump: a weak acid's curve
     // also bends at its start, the other way.
-    const double beforeFromMl = (curve.front().x() + found->volumeMl) / 2.0;
-    const double afterToMl = (found->volumeMl + curve.back().x()) / 2.0;
+    const double beforeFromMl = (curve.front().x() + found.volumeMl) / 2.0;
+    const double afterToMl = (found.volumeMl + curve.back().x()) / 2.0;
     qsizetype nearBefore = lastBefore;
     while (nearBefore > 0 && curve[nearBefore - 1].x() >= beforeFromMl)
         --nearBefore;
@@ -118,7 +123,7 @@ std::optional<Result> Find(const QList<QPointF>& points)
         if (!(h0 < 0.0 && h1 >= 0.0))
             continue;
         const double v = curve[j].x() + (curve[j + 1].x() - curve[j].x()) * (-h0) / (h1 - h0);
-        if (!crossing || std::abs(v - found->volumeMl) < std::abs(*crossing - found->volumeMl))
+        if (!crossing || std::abs(v - found.volumeMl) < std::abs(*crossing - found.volumeMl))
             crossing = v;
     }
     if (!crossing || !std::isfinite(*crossing))
@@ -134,10 +139,34 @@ std::optional<Result> Find(const QList<QPointF>& points)
     for (QPointF& p : curve)
         p.setY(direction * p.y());
     result.pH = TitrationAnalysis::InterpolatePH(curve, *crossing);
-    const double reach = std::max(result.afterTouch.x() - result.beforeTouch.x(), 0.05 * found->volumeMl);
+    const double reach = std::max(result.afterTouch.x() - result.beforeTouch.x(), 0.05 * found.volumeMl);
     result.drawFromMl = result.beforeTouch.x() - reach;
     result.drawToMl = result.afterTouch.x() + reach;
     return result;
+}
+
+}  // namespace
+
+std::optional<Result> Find(const QList<QPointF>& points)
+{
+    const std::optional<TitrationAnalysis::Equivalence> found = TitrationAnalysis::FindEquivalence(points);
+    if (!found)
+        return std::nullopt;
+    return Construct(TitrationAnalysis::CurvePoints(points), *found);
+}
+
+std::optional<Result> FindAt(const QList<QPointF>& points, const std::vector<TitrationAnalysis::Equivalence>& jumps,
+                             std::size_t index)
+{
+    if (index >= jumps.size())
+        return std::nullopt;
+    const double fromMl = index > 0 ? (jumps[index - 1].volumeMl + jumps[index].volumeMl) / 2.0 : -HUGE_VAL;
+    const double toMl = index + 1 < jumps.size() ? (jumps[index].volumeMl + jumps[index + 1].volumeMl) / 2.0 : HUGE_VAL;
+    QList<QPointF> around;
+    for (const QPointF& p : TitrationAnalysis::CurvePoints(points))
+        if (p.x() >= fromMl && p.x() <= toMl)
+            around.append(p);
+    return Construct(around, jumps[index]);
 }
 
 QString ImpossibleText()

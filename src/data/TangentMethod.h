@@ -5,7 +5,10 @@
 #include <QString>
 #include <QStringList>
 
+#include "TitrationAnalysis.h"
+
 #include <optional>
+#include <vector>
 
 // The equivalence point by the method of parallel tangents, as students draw it by hand: a
 // tangent to the curve where it bends most before the jump, the tangent of the same slope
@@ -40,9 +43,16 @@ struct Result {
     double drawToMl = 0.0;
 };
 
-// Empty when the curve has no jump (TitrationAnalysis finds no equivalence), too few points on
-// either side of it, no bend before it, or a middle line that does not cross it.
+// On the steepest jump. Empty when the curve has no jump (TitrationAnalysis finds no
+// equivalence), too few points on either side of it, no bend before it, or a middle line that
+// does not cross it.
 std::optional<Result> Find(const QList<QPointF>& points);
+
+// On the jump `jumps[index]` of a curve with several (TitrationJumps::FindAll), the curve taken
+// from half way after the previous jump to half way before the next, as a student draws the
+// tangents around one jump. With one jump, the same as Find. Empty also for an index out of range.
+std::optional<Result> FindAt(const QList<QPointF>& points, const std::vector<TitrationAnalysis::Equivalence>& jumps,
+                             std::size_t index);
 
 QString ImpossibleText();  // "Méthode des tangentes impossible sur cette courbe"
 // "Tangentes : V = 20,03 mL ; pH = 7,02", with ','.

@@ -77,6 +77,11 @@ QList<QPointF> SecondDerivative(const QList<QPointF>& curve)
     return Derivative(Derivative(curve));
 }
 
+double PeakVolume(const QList<QPointF>& slopes, qsizetype k)
+{
+    return ParabolaVertex(slopes[k - 1], slopes[k], slopes[k + 1]);
+}
+
 double InterpolatePH(const QList<QPointF>& curve, double volumeMl)
 {
     if (volumeMl <= curve.front().x())
@@ -115,7 +120,8 @@ std::optional<Equivalence> FindEquivalence(const QList<QPointF>& points)
 
     Equivalence result;
     result.rising = direction > 0;
-    result.volumeMl = ParabolaVertex(slopes[k - 1], slopes[k], slopes[k + 1]);
+    result.slope = steepest->y();
+    result.volumeMl = PeakVolume(slopes, k);
     result.pH = InterpolatePH(curve, result.volumeMl);
     const double half = result.volumeMl / 2.0;
     if (half >= curve.front().x())

@@ -26,6 +26,8 @@ struct Equivalence {
     std::optional<double> halfVolumePH;
     // True for a rising curve (acid titrated by a base), false for a falling one.
     bool rising = true;
+    // |dpH/dV| at the jump, pH per mL: tells the steepest of several.
+    double slope = 0.0;
 };
 
 // The curve to analyse: finite points sorted by volume, the points sharing one volume merged
@@ -40,6 +42,11 @@ QList<QPointF> Derivative(const QList<QPointF>& curve);
 // d2pH/dV2 in pH per mL squared: the derivative of Derivative(curve), one value between the
 // middles of two neighbouring intervals. It changes sign where the slope is steepest.
 QList<QPointF> SecondDerivative(const QList<QPointF>& curve);
+
+// Where the slope peaks around `slopes[k]` (0 < k < size - 1, slopes taken in the curve's
+// direction so the peak is a maximum): the vertex of the parabola through the three values,
+// kept between their volumes.
+double PeakVolume(const QList<QPointF>& slopes, qsizetype k);
 
 // The pH at `volumeMl`, linear between the neighbouring points of the curve; the end values
 // outside it. The curve must not be empty.

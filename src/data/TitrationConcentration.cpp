@@ -78,4 +78,53 @@ QString ClipboardLine(double ca)
     return QStringLiteral("Concentration dans le bécher en mol/L\t%1\r").arg(Scientific(ca));
 }
 
+std::vector<double> BeakerConcentrations(const std::vector<double>& veMl, Content content, const HeaderValues& values)
+{
+    const std::size_t needed = content == Content::TwoSpecies ? 2 : 1;
+    if (veMl.size() < needed)
+        return {};
+    std::vector<double> ca;
+    double previousMl = 0.0;
+    for (std::size_t i = 0; i < needed; ++i) {
+        const std::optional<double> c = BeakerConcentration(veMl[i] - previousMl, values);
+        if (!c)
+            return {};
+        ca.push_back(*c);
+        previousMl = veMl[i];
+    }
+    return ca;
+}
+
+QString StatusSuffix(const std::vector<double>& veMl, Content content, const HeaderValues& values)
+{
+    const std::vector<double> ca = BeakerConcentrations(veMl, content, values);
+    if (content == Content::OneSpecies || ca.size() < 2) {
+        if (ca.empty() && content == Content::TwoSpecies && veMl.size() < 2 && !veMl.empty()
+            && BeakerConcentration(veMl.front(), values))
+            return QStringLiteral(" ; concentrations : deux équivalences sont nécessaires pour un mélange");
+        return StatusSuffix(ca.empty() ? std::nullopt : std::optional<double>(ca.front()));
+    }
+    return QStringLiteral(" ; C1 = %1 mol/L ; C2 = %2 mol/L").arg(StudentForm(ca[0]), StudentForm(ca[1]));
+}
+
+QString ClipboardLines(const std::vector<double>& ca)
+{
+    if (ca.size() == 1)
+        return ClipboardLine(ca.front());
+    QString text;
+    for (std::size_t i = 0; i < ca.size(); ++i)
+        text += QStringLiteral("Concentration de l'espèce %1 dans le bécher en mol/L\t%2\r").arg(i + 1).arg(Scientific(ca[i]));
+    return text;
+}
+
+QStringList ReportLines(const std::vector<double>& ca)
+{
+    if (ca.size() == 1)
+        return {QStringLiteral("Concentration dans le bécher : Ca = %1 mol/L").arg(StudentForm(ca.front()))};
+    QStringList lines;
+    for (std::size_t i = 0; i < ca.size(); ++i)
+        lines << QStringLiteral("Concentration de l'espèce %1 dans le bécher : C%1 = %2 mol/L").arg(i + 1).arg(StudentForm(ca[i]));
+    return lines;
+}
+
 }  // namespace TitrationConcentration

@@ -4,7 +4,10 @@
 
 #include <QString>
 
+#include <QStringList>
+
 #include <optional>
+#include <vector>
 
 // The concentration of the beaker's solution that follows from the equivalence volume: at
 // equivalence the moles poured from the burette match those in the beaker, so
@@ -30,5 +33,29 @@ QString HintText();
 QString StatusSuffix(const std::optional<double>& ca);
 // "Concentration dans le bécher en mol/L" TAB "1,00E-2" CR, after the equivalence lines.
 QString ClipboardLine(double ca);
+
+// Several equivalences: what the beaker holds decides which step gives which concentration.
+// Each step exchanges one proton per molecule of one species.
+enum class Content {
+    OneSpecies,  // one acid or base, of one or several acidities (H3PO4, CO3 2−)
+    TwoSpecies,  // a mixture of two acids or two bases, the stronger titrated first
+};
+
+// Ca of each species, mol/L, from the equivalence volumes in order (mL). One species: its first
+// equivalence, Cb x Ve1 / Va, whatever the later ones. Two species: Cb x Ve1 / Va and
+// Cb x (Ve2 - Ve1) / Va. Empty unless the quantities were confirmed and read, or for a mixture
+// with fewer than two equivalences.
+std::vector<double> BeakerConcentrations(const std::vector<double>& veMl, Content content, const HeaderValues& values);
+
+// What the equivalences' status text gains: one species as StatusSuffix; two " ; C1 = 1,00 ×
+// 10⁻¹ mol/L ; C2 = 5,00 × 10⁻² mol/L"; the hint when Cb or Va is missing; "concentrations :
+// deux équivalences sont nécessaires pour un mélange" when one is found.
+QString StatusSuffix(const std::vector<double>& veMl, Content content, const HeaderValues& values);
+// One concentration: ClipboardLine. Two: "Concentration de l'espèce 1 dans le bécher en
+// mol/L" TAB value CR, then the second.
+QString ClipboardLines(const std::vector<double>& ca);
+// The lab report's lines: "Concentration dans le bécher : Ca = 1,00 × 10⁻² mol/L", or for two
+// species "Concentration de l'espèce 1 dans le bécher : C1 = ..." and the second.
+QStringList ReportLines(const std::vector<double>& ca);
 
 }  // namespace TitrationConcentration
