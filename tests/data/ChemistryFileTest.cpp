@@ -2,6 +2,7 @@
 #include "ChemistryFile.h"
 #include "DataFolder.h"
 #include "FileError.h"
+#include "FileSizeLimit.h"
 #include "MeasurementRecord.h"
 #include "Windows1252.h"
 
@@ -11,8 +12,6 @@
 
 #include <gtest/gtest.h>
 
-#include <csignal>
-#include <sys/resource.h>
 
 namespace {
 
@@ -147,17 +146,10 @@ TEST_F(ChemistryFileTest, InterruptedSave_LeavesTheEarlierFileWhole)
 {
     const QByteArray earlier = ChemistryFile::FileBytes(QStringLiteral("ancien contenu\r"));
     WriteAll(Path("Titrage.che"), earlier);
-    // Writes beyond a size limit fail as on a full disk; the signal that would end the process
-    // is ignored meanwhile.
-    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit old{};
-    getrlimit(RLIMIT_FSIZE, &old);
-    rlimit limit = old;
-    limit.rlim_cur = 4096;
-    setrlimit(RLIMIT_FSIZE, &limit);
-    EXPECT_THROW(ChemistryFile::Write(Path("Titrage.che"), QString(20000, QLatin1Char('7'))), FileError);
-    setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, oldHandler);
+    {
+        const FileSizeLimit full(4096);
+        EXPECT_THROW(ChemistryFile::Write(Path("Titrage.che"), QString(20000, QLatin1Char('7'))), FileError);
+    }
     EXPECT_EQ(ReadAll(Path("Titrage.che")), earlier);
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("Titrage.che")});
 }
