@@ -164,4 +164,33 @@ TEST_F(ChemistryFileTest, DataFolder_IsValeursBesideTheProgramOrTheFallbackWhenT
     EXPECT_TRUE(DataFolder::IsWritable(Path("Documents/Quorin/Valeurs")));
 }
 
+TEST(ChemistryFileMemoryTest, PointsNeedingMoreThanAQuarterOfTheMemory_RefusedWithTheSizes)
+{
+    constexpr qint64 kGiB = qint64(1) << 30;
+    const qint64 largestOn8GiB = 8 * kGiB / 4 / ChemistryFile::kMemoryPerFileByte;
+    const struct Case {
+        qint64 fileBytes;
+        qint64 machine;
+        bool refused;
+    } cases[] = {
+        {largestOn8GiB, 8 * kGiB, false},
+        {largestOn8GiB + 1, 8 * kGiB, true},
+        {208'000'000, 8 * kGiB, true},
+        {208'000'000, 32 * kGiB, false},
+        {208'000'000, 0, false},  // the system does not say: no refusal
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.fileBytes);
+        bool refused = false;
+        try {
+            ChemistryFile::CheckFitsInMemory(QStringLiteral("/tmp/gros.che"), c.fileBytes, c.machine);
+        } catch (const FileError& error) {
+            refused = true;
+            EXPECT_TRUE(error.Text().startsWith(QStringLiteral("Le fichier « /tmp/gros.che » est trop volumineux pour cet ordinateur")));
+            EXPECT_TRUE(error.Text().endsWith(QStringLiteral("plus du quart des 8,0 Go qu'il possède"))) << error.what();
+        }
+        EXPECT_EQ(refused, c.refused);
+    }
+}
+
 }  // namespace
