@@ -11,16 +11,21 @@
 // acknowledged, and the time from the start of each send to its acknowledgement (median,
 // 99th percentile, worst). Target: all acknowledged, 99 % within 100 ms.
 //
+// inactifs: 150 connections from one address (127.0.0.250) that send nothing, then 10
+// senders from other addresses one after the other: how long each waits for its
+// acknowledgement while the silent ones are held. Target: each within 100 ms.
+//
 // poste: the window's processor time per arrival, with the station open and 200 measurements
 // listed (none, 10 or all of them selected): 20 arrivals, one every 100 ms, each from a sender
 // on another thread; the window's thread's processor time over the arrivals, less the same
 // wait without arrivals, divided by 20. Target: under 20 ms.
 //
 //   bench_class_station                 every part, a station in this process on a free loopback port
-//   bench_class_station --partie poste  one part (classe, expediteurs or poste)
+//   bench_class_station --partie poste  one part (classe, expediteurs, inactifs or poste)
 //   bench_class_station --port 6711     one round of the class sent to a running program on this computer
 //   options: --hote ADRESSE, --tours N (rounds of the class, 7 by default),
-//            --selection N (the station's part with N selected only)
+//            --selection N (the station's part with N selected only),
+//            --une-adresse oui (the 50 senders all from 127.0.0.101, as behind one address)
 #include "Clock.h"
 #include "NumberText.h"
 #include "ReceivedMeasurements.h"
@@ -40,7 +45,11 @@
 #include <QThread>
 #include <QTimer>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
 #include <time.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
@@ -254,7 +263,7 @@ bool RunClass(Station* station, const QString& host, int port, int rounds, const
 }
 
 // 50 senders, each on its own address, 20 messages each one after the other.
-bool RunSenders(Station& station, const std::vector<QString>& texts)
+bool RunSenders(Station& station, const std::vector<QString>& texts, bool oneAddress)
 {
     constexpr int kSenders = 50;
     constexpr int kMessages = 20;
@@ -268,7 +277,7 @@ bool RunSenders(Station& station, const std::vector<QString>& texts)
     for (int c = 0; c < kSenders; ++c) {
         senders.emplace_back(QThread::create([&, c] {
             TMsgSender sender;
-            sender.SetBindAddress(QHostAddress(QStringLiteral("127.0.0.%1").arg(101 + c)));
+            sender.SetBindAddress(QHostAddress(QStringLiteral("127.0.0.%1").arg(oneAddress ? 101 : 101 + c)));
             sender.SetHost(QStringLiteral("127.0.0.1"));
             sender.SetPort(port);
             sender.SetConnectLimit(10'000);
@@ -302,7 +311,7 @@ bool RunSenders(Station& station, const std::vector<QString>& texts)
         all.insert(all.end(), times.begin(), times.end());
     const bool arrived = RunUntil([&] { return station.store.Entries().size() == std::min(kSenders * kMessages, 200); }, 10'000);
     std::printf("expediteurs : %d expéditeurs sur 127.0.0.101 à 127.0.0.%d, %d messages chacun l'un après l'autre\n",
-                kSenders, 100 + kSenders, kMessages);
+                kSenders, oneAddress ? 101 : 100 + kSenders, kMessages);
     std::printf("%zu/%d accusés de réception en %.0f ms ; accusé après : médiane %.1f ms, 99 %% sous %.1f ms, pire %.1f ms\n",
                 all.size(), kSenders * kMessages, totalMs, Median(all), Percentile(all, 0.99),
                 all.empty() ? 0.0 : *std::max_element(all.begin(), all.end()));
@@ -313,6 +322,78 @@ bool RunSenders(Station& station, const std::vector<QString>& texts)
                 std::printf("  échec 127.0.0.%d : %s\n", 101 + c, qPrintable(error));
     const bool ok = all.size() == kSenders * kMessages && arrived;
     std::printf("%s\n", ok ? "tous accusés" : "ÉCHEC");
+    return ok;
+}
+
+// A plain connection from `from` that will send nothing; -1 when refused.
+int SilentConnection(const char* from, std::uint16_t port)
+{
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in source{};
+    source.sin_family = AF_INET;
+    ::inet_pton(AF_INET, from, &source.sin_addr);
+    sockaddr_in target{};
+    target.sin_family = AF_INET;
+    target.sin_port = htons(port);
+    target.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (::bind(fd, reinterpret_cast<const sockaddr*>(&source), sizeof source) != 0
+        || ::connect(fd, reinterpret_cast<const sockaddr*>(&target), sizeof target) != 0) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+// Other computers served while one holds its places with connections that send nothing.
+bool RunIdleFlood(Station& station, const std::vector<QString>& texts)
+{
+    constexpr int kSilent = 150;
+    constexpr int kOthers = 10;
+    const std::uint16_t port = station.server.LocalPort();
+    std::vector<int> silent;
+    for (int i = 0; i < kSilent; ++i)
+        silent.push_back(SilentConnection("127.0.0.250", port));
+    RunFor(200);  // every one accepted, or turned away
+    const int held = station.server.ClientCount();
+    std::vector<double> ackMs;
+    QStringList failures;
+    std::atomic<bool> done{false};
+    std::unique_ptr<QThread> senders(QThread::create([&] {
+        for (int k = 0; k < kOthers; ++k) {
+            TMsgSender sender;
+            sender.SetBindAddress(QHostAddress(QStringLiteral("127.0.0.%1").arg(160 + k)));
+            sender.SetHost(QStringLiteral("127.0.0.1"));
+            sender.SetPort(port);
+            sender.SetConnectLimit(10'000);
+            sender.SetReplyLimit(10'000);
+            QElapsedTimer clock;
+            clock.start();
+            try {
+                if (sender.SendText(texts[static_cast<std::size_t>(k)]).startsWith(QStringLiteral("OK")))
+                    ackMs.push_back(static_cast<double>(clock.nsecsElapsed()) / 1e6);
+                else
+                    failures << QStringLiteral("127.0.0.%1 : pas d'accusé").arg(160 + k);
+            } catch (const std::exception& error) {
+                failures << QStringLiteral("127.0.0.%1 : %2").arg(160 + k).arg(QString::fromUtf8(error.what()));
+            }
+        }
+        done = true;
+    }));
+    senders->start();
+    RunUntil([&] { return done.load(); }, 60'000);
+    senders->wait();
+    std::printf("inactifs : %d connexions muettes de 127.0.0.250, %d gardées ; %zu/%d autres expéditeurs servis, "
+                "accusé après : médiane %.1f ms, pire %.1f ms\n",
+                kSilent, held, ackMs.size(), kOthers, Median(ackMs),
+                ackMs.empty() ? 0.0 : *std::max_element(ackMs.begin(), ackMs.end()));
+    for (const QString& failure : failures)
+        std::printf("  échec %s\n", qPrintable(failure));
+    const bool ok = static_cast<int>(ackMs.size()) == kOthers;
+    std::printf("%s\n", ok ? "tous servis" : "ÉCHEC");
+    for (const int fd : silent)
+        if (fd >= 0)
+            ::close(fd);
+    RunUntil([&] { return station.server.ClientCount() == 0; }, 10'000);
     return ok;
 }
 
@@ -393,6 +474,7 @@ int main(int argc, char** argv)
     QString host = QStringLiteral("127.0.0.1");
     QString part;
     QList<int> selections{0, 10, ReceivedMeasurements::kCapacity};
+    bool oneAddress = false;
     int port = 0;
     int rounds = 0;
     const QStringList arguments = QCoreApplication::arguments();
@@ -405,6 +487,8 @@ int main(int argc, char** argv)
             rounds = arguments[i + 1].toInt();
         else if (arguments[i] == QStringLiteral("--partie"))
             part = arguments[i + 1];
+        else if (arguments[i] == QStringLiteral("--une-adresse"))
+            oneAddress = arguments[i + 1] == QStringLiteral("oui");
         else if (arguments[i] == QStringLiteral("--selection"))
             selections = {arguments[i + 1].toInt()};
     }
@@ -422,7 +506,9 @@ int main(int argc, char** argv)
     if (part.isEmpty() || part == QStringLiteral("classe"))
         ok = RunClass(&station, host, station.server.LocalPort(), rounds, texts) && ok;
     if (part.isEmpty() || part == QStringLiteral("expediteurs"))
-        ok = RunSenders(station, texts) && ok;
+        ok = RunSenders(station, texts, oneAddress) && ok;
+    if (part.isEmpty() || part == QStringLiteral("inactifs"))
+        ok = RunIdleFlood(station, texts) && ok;
     if (part.isEmpty() || part == QStringLiteral("poste"))
         ok = RunStationWindow(station, texts, selections) && ok;
     return ok ? 0 : 1;
