@@ -1,23 +1,55 @@
-// A class at the end of a lesson: 32 students send their titration to the teacher's station at
-// the same moment. Each sender is a TMsgSender on a thread of its own, leaving from its own
-// loopback address (127.0.0.11 to 127.0.0.42); each titration is taken on the simulated bench.
-// Prints the time from the start to the last acknowledgement, and checks that all 32 texts
-// arrived and that the analysis found each one's equivalence.
+// The teacher's station under a class, in three parts.
 //
-//   bench_class_station                 a station in this process, on a free loopback port, 7 rounds
-//   bench_class_station --port 6711     one round sent to a running program on this computer
-//   options: --hote ADRESSE, --tours N
+// classe: 32 students send their titration to the station at the same moment. Each sender is
+// a TMsgSender on a thread of its own, leaving from its own loopback address (127.0.0.11 to
+// 127.0.0.42); each titration is taken on the simulated bench. Prints the time from the start
+// to the last acknowledgement, and checks that all 32 texts arrived and that the analysis
+// found each one's equivalence.
+//
+// expediteurs: 50 senders, each on its own loopback address (127.0.0.101 to 127.0.0.150),
+// each sending 20 titrations one after the other, 1 000 messages in all: how many are
+// acknowledged, and the time from the start of each send to its acknowledgement (median,
+// 99th percentile, worst). Target: all acknowledged, 99 % within 100 ms.
+//
+// inactifs: 150 connections from one address (127.0.0.250) that send nothing, then 10
+// senders from other addresses one after the other: how long each waits for its
+// acknowledgement while the silent ones are held. Target: each within 100 ms.
+//
+// poste: the window's processor time per arrival, with the station open and 200 measurements
+// listed (none, 10 or all of them selected): 20 arrivals, one every 100 ms, each from a sender
+// on another thread; the window's thread's processor time over the arrivals, less the same
+// wait without arrivals, divided by 20. Target: under 20 ms.
+//
+//   bench_class_station                 every part, a station in this process on a free loopback port
+//   bench_class_station --partie poste  one part (classe, expediteurs, inactifs or poste)
+//   bench_class_station --port 6711     one round of the class sent to a running program on this computer
+//   options: --hote ADRESSE, --tours N (rounds of the class, 7 by default),
+//            --selection N (the station's part with N selected only),
+//            --une-adresse oui (the 50 senders all from 127.0.0.101, as behind one address)
 #include "Clock.h"
 #include "NumberText.h"
 #include "ReceivedMeasurements.h"
 #include "SimulatedBench.h"
+#include "StationCommands.h"
 #include "TMainMsgServer.h"
 #include "TMsgSender.h"
+#include "TeacherStation.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QHostAddress>
+#include <QItemSelectionModel>
+#include <QLoggingCategory>
+#include <QTableWidget>
 #include <QThread>
+#include <QTimer>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <time.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
@@ -76,17 +108,36 @@ QString StudentTitration(int student)
     return text + QStringLiteral("\r\r\r");
 }
 
-bool PumpUntil(const std::function<bool()>& done, int timeoutMs)
+// Runs this thread's event loop (without spinning: the waits cost no processor time) until
+// `done` holds or `timeoutMs` passes.
+bool RunUntil(const std::function<bool()>& done, int timeoutMs)
 {
     QElapsedTimer clock;
     clock.start();
-    while (!done()) {
-        if (clock.elapsed() > timeoutMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        QThread::usleep(200);
-    }
-    return true;
+    QEventLoop loop;
+    QTimer check;
+    QObject::connect(&check, &QTimer::timeout, &loop, [&] {
+        if (done() || clock.elapsed() > timeoutMs)
+            loop.quit();
+    });
+    check.start(2);
+    if (!done())
+        loop.exec();
+    return done();
+}
+
+void RunFor(int ms)
+{
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+double ThreadCpuMs()
+{
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_nsec) / 1e6;
 }
 
 struct Round {
@@ -129,7 +180,7 @@ Round SendTogether(const QString& host, std::uint16_t port, const std::vector<QS
     }
     clock.start();
     start.arrive_and_wait();
-    PumpUntil([&] { return finished == kStudents; }, 60'000);
+    RunUntil([&] { return finished == kStudents; }, 60'000);
     for (const auto& thread : senders)
         thread->wait();
     for (int c = 0; c < kStudents; ++c) {
@@ -150,12 +201,280 @@ double Median(std::vector<double> values)
     return values.empty() ? 0.0 : values[values.size() / 2];
 }
 
+// The value below which `share` of the values lie.
+double Percentile(std::vector<double> values, double share)
+{
+    if (values.empty())
+        return 0.0;
+    std::sort(values.begin(), values.end());
+    const auto rank = static_cast<std::size_t>(std::ceil(share * static_cast<double>(values.size()))) - 1;
+    return values[std::min(rank, values.size() - 1)];
+}
+
+// The station as the program has it: the server hands each text over to the store.
+struct Station {
+    TMainMsgServer server{nullptr, 0, QHostAddress(QHostAddress::LocalHost)};
+    ReceivedMeasurements store;
+    Station() { StationCommands::HandOver(server, store); }
+};
+
+bool RunClass(Station* station, const QString& host, int port, int rounds, const std::vector<QString>& texts)
+{
+    const auto bySize = [](const QString& a, const QString& b) { return a.size() < b.size(); };
+    std::printf("classe : %d élèves, %lld à %lld octets par texte, vers %s:%d\n", kStudents,
+                static_cast<long long>(std::min_element(texts.begin(), texts.end(), bySize)->size()),
+                static_cast<long long>(std::max_element(texts.begin(), texts.end(), bySize)->size()), qPrintable(host),
+                port);
+    std::vector<double> lastAcks;
+    bool ok = true;
+    for (int r = 1; r <= rounds; ++r) {
+        if (station)
+            station->store.Clear();
+        const Round round = SendTogether(host, static_cast<std::uint16_t>(port), texts);
+        lastAcks.push_back(round.lastAckMs);
+        std::printf("tour %d : %d/%d accusés de réception, le dernier après %.1f ms", r, round.acknowledged, kStudents,
+                    round.lastAckMs);
+        for (const QString& failure : round.failures)
+            std::printf("\n  échec %s", qPrintable(failure));
+        ok = ok && round.acknowledged == kStudents;
+        if (!station) {
+            std::printf("\n");
+            continue;
+        }
+        const bool arrived = RunUntil([&] { return station->store.Entries().size() == kStudents; }, 10'000);
+        int analysed = 0;
+        double worstVeError = 0;
+        for (const ReceivedMeasurements::Entry& entry : station->store.Entries()) {
+            const int student = entry.peerAddress.section(QLatin1Char('.'), 3).toInt() - 11;
+            if (!entry.readable || !entry.equivalence || student < 0 || student >= kStudents)
+                continue;
+            ++analysed;
+            worstVeError = std::max(worstVeError, std::abs(entry.equivalence->volumeMl - 20.0 / SodaFactor(student)));
+        }
+        std::printf(" ; %lld reçus, %d analysés (Ve à %.2f mL près au pire)\n",
+                    static_cast<long long>(station->store.Entries().size()), analysed, worstVeError);
+        ok = ok && arrived && analysed == kStudents;
+    }
+    std::printf("dernier accusé de réception : médiane %.1f ms, min %.1f ms, max %.1f ms sur %d tour(s)\n",
+                Median(lastAcks), *std::min_element(lastAcks.begin(), lastAcks.end()),
+                *std::max_element(lastAcks.begin(), lastAcks.end()), rounds);
+    std::printf("%s\n", !ok ? "ÉCHEC" : station ? "tous arrivés et analysés" : "tous accusés");
+    return ok;
+}
+
+// 50 senders, each on its own address, 20 messages each one after the other.
+bool RunSenders(Station& station, const std::vector<QString>& texts, bool oneAddress)
+{
+    constexpr int kSenders = 50;
+    constexpr int kMessages = 20;
+    station.store.Clear();
+    const std::uint16_t port = station.server.LocalPort();
+    std::latch start(kSenders);
+    std::atomic<int> finished{0};
+    std::vector<std::vector<double>> ackMs(kSenders);
+    std::vector<QStringList> errors(kSenders);
+    std::vector<std::unique_ptr<QThread>> senders;
+    for (int c = 0; c < kSenders; ++c) {
+        senders.emplace_back(QThread::create([&, c] {
+            TMsgSender sender;
+            sender.SetBindAddress(QHostAddress(QStringLiteral("127.0.0.%1").arg(oneAddress ? 101 : 101 + c)));
+            sender.SetHost(QStringLiteral("127.0.0.1"));
+            sender.SetPort(port);
+            sender.SetConnectLimit(10'000);
+            sender.SetReplyLimit(10'000);
+            start.arrive_and_wait();
+            for (int k = 0; k < kMessages; ++k) {
+                QElapsedTimer clock;
+                clock.start();
+                try {
+                    const QString reply = sender.SendText(texts[static_cast<std::size_t>((c + k) % kStudents)]);
+                    if (reply.startsWith(QStringLiteral("OK")))
+                        ackMs[static_cast<std::size_t>(c)].push_back(static_cast<double>(clock.nsecsElapsed()) / 1e6);
+                    else
+                        errors[static_cast<std::size_t>(c)] << QStringLiteral("réponse « %1 »").arg(reply);
+                } catch (const std::exception& error) {
+                    errors[static_cast<std::size_t>(c)] << QString::fromUtf8(error.what());
+                }
+            }
+            ++finished;
+        }));
+        senders.back()->start();
+    }
+    QElapsedTimer total;
+    total.start();
+    RunUntil([&] { return finished == kSenders; }, 120'000);
+    const double totalMs = static_cast<double>(total.elapsed());
+    for (const auto& thread : senders)
+        thread->wait();
+    std::vector<double> all;
+    for (const auto& times : ackMs)
+        all.insert(all.end(), times.begin(), times.end());
+    const bool arrived = RunUntil([&] { return station.store.Entries().size() == std::min(kSenders * kMessages, 200); }, 10'000);
+    std::printf("expediteurs : %d expéditeurs sur 127.0.0.101 à 127.0.0.%d, %d messages chacun l'un après l'autre\n",
+                kSenders, oneAddress ? 101 : 100 + kSenders, kMessages);
+    std::printf("%zu/%d accusés de réception en %.0f ms ; accusé après : médiane %.1f ms, 99 %% sous %.1f ms, pire %.1f ms\n",
+                all.size(), kSenders * kMessages, totalMs, Median(all), Percentile(all, 0.99),
+                all.empty() ? 0.0 : *std::max_element(all.begin(), all.end()));
+    int shown = 0;
+    for (int c = 0; c < kSenders; ++c)
+        for (const QString& error : errors[static_cast<std::size_t>(c)])
+            if (shown++ < 10)
+                std::printf("  échec 127.0.0.%d : %s\n", 101 + c, qPrintable(error));
+    const bool ok = all.size() == kSenders * kMessages && arrived;
+    std::printf("%s\n", ok ? "tous accusés" : "ÉCHEC");
+    return ok;
+}
+
+// A plain connection from `from` that will send nothing; -1 when refused.
+int SilentConnection(const char* from, std::uint16_t port)
+{
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in source{};
+    source.sin_family = AF_INET;
+    ::inet_pton(AF_INET, from, &source.sin_addr);
+    sockaddr_in target{};
+    target.sin_family = AF_INET;
+    target.sin_port = htons(port);
+    target.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (::bind(fd, reinterpret_cast<const sockaddr*>(&source), sizeof source) != 0
+        || ::connect(fd, reinterpret_cast<const sockaddr*>(&target), sizeof target) != 0) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+// Other computers served while one holds its places with connections that send nothing.
+bool RunIdleFlood(Station& station, const std::vector<QString>& texts)
+{
+    constexpr int kSilent = 150;
+    constexpr int kOthers = 10;
+    const std::uint16_t port = station.server.LocalPort();
+    std::vector<int> silent;
+    for (int i = 0; i < kSilent; ++i)
+        silent.push_back(SilentConnection("127.0.0.250", port));
+    RunFor(200);  // every one accepted, or turned away
+    const int held = station.server.ClientCount();
+    std::vector<double> ackMs;
+    QStringList failures;
+    std::atomic<bool> done{false};
+    std::unique_ptr<QThread> senders(QThread::create([&] {
+        for (int k = 0; k < kOthers; ++k) {
+            TMsgSender sender;
+            sender.SetBindAddress(QHostAddress(QStringLiteral("127.0.0.%1").arg(160 + k)));
+            sender.SetHost(QStringLiteral("127.0.0.1"));
+            sender.SetPort(port);
+            sender.SetConnectLimit(10'000);
+            sender.SetReplyLimit(10'000);
+            QElapsedTimer clock;
+            clock.start();
+            try {
+                if (sender.SendText(texts[static_cast<std::size_t>(k)]).startsWith(QStringLiteral("OK")))
+                    ackMs.push_back(static_cast<double>(clock.nsecsElapsed()) / 1e6);
+                else
+                    failures << QStringLiteral("127.0.0.%1 : pas d'accusé").arg(160 + k);
+            } catch (const std::exception& error) {
+                failures << QStringLiteral("127.0.0.%1 : %2").arg(160 + k).arg(QString::fromUtf8(error.what()));
+            }
+        }
+        done = true;
+    }));
+    senders->start();
+    RunUntil([&] { return done.load(); }, 60'000);
+    senders->wait();
+    std::printf("inactifs : %d connexions muettes de 127.0.0.250, %d gardées ; %zu/%d autres expéditeurs servis, "
+                "accusé après : médiane %.1f ms, pire %.1f ms\n",
+                kSilent, held, ackMs.size(), kOthers, Median(ackMs),
+                ackMs.empty() ? 0.0 : *std::max_element(ackMs.begin(), ackMs.end()));
+    for (const QString& failure : failures)
+        std::printf("  échec %s\n", qPrintable(failure));
+    const bool ok = static_cast<int>(ackMs.size()) == kOthers;
+    std::printf("%s\n", ok ? "tous servis" : "ÉCHEC");
+    for (const int fd : silent)
+        if (fd >= 0)
+            ::close(fd);
+    RunUntil([&] { return station.server.ClientCount() == 0; }, 10'000);
+    return ok;
+}
+
+// The window's thread's processor time per arrival, the station open with 200 listed.
+bool RunStationWindow(Station& station, const std::vector<QString>& texts, const QList<int>& selections)
+{
+    constexpr int kArrivals = 20;
+    constexpr int kPauseMs = 100;
+    const std::uint16_t port = station.server.LocalPort();
+    TeacherStation window(station.store);
+    window.show();
+    std::printf("poste : fenêtre du poste ouverte, %d mesures listées, %d arrivées espacées de %d ms\n",
+                ReceivedMeasurements::kCapacity, kArrivals, kPauseMs);
+    bool ok = true;
+    for (const int selected : selections) {
+        station.store.Clear();
+        for (int n = 0; n < ReceivedMeasurements::kCapacity; ++n)
+            station.store.Add(QStringLiteral("127.0.0.%1").arg(11 + n % kStudents), texts[static_cast<std::size_t>(n % kStudents)],
+                              TMsgServer::NextArrivalNumber());
+        window.Refresh();
+        QTableWidget* table = window.Table();
+        table->clearSelection();
+        for (int row = 0; row < selected; ++row)
+            table->selectionModel()->select(table->model()->index(row, 0),
+                                            QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        RunFor(300);
+
+        // The same waits without arrivals: what the window's thread spends anyway.
+        double idle = ThreadCpuMs();
+        for (int k = 0; k < kArrivals; ++k)
+            RunFor(kPauseMs);
+        idle = ThreadCpuMs() - idle;
+
+        const std::size_t before = static_cast<std::size_t>(station.store.Entries().size());
+        int sent = 0;
+        double busy = ThreadCpuMs();
+        for (int k = 0; k < kArrivals; ++k) {
+            std::atomic<bool> done{false};
+            std::unique_ptr<QThread> sender(QThread::create([&, k] {
+                TMsgSender link;
+                link.SetBindAddress(QHostAddress(QStringLiteral("127.0.0.%1").arg(201 + k)));
+                link.SetHost(QStringLiteral("127.0.0.1"));
+                link.SetPort(port);
+                link.SetConnectLimit(10'000);
+                link.SetReplyLimit(10'000);
+                try {
+                    if (link.SendText(texts[static_cast<std::size_t>(k % kStudents)]).startsWith(QStringLiteral("OK")))
+                        ++sent;
+                } catch (const std::exception&) {
+                    // Counted as missing below.
+                }
+                done = true;
+            }));
+            sender->start();
+            RunFor(kPauseMs);
+            RunUntil([&] { return done.load(); }, 10'000);
+            sender->wait();
+        }
+        busy = ThreadCpuMs() - busy;
+        const bool kept = station.store.Entries().size() == ReceivedMeasurements::kCapacity
+            && station.store.Entries().constLast().arrivalNumber > before;
+        const int drawn = static_cast<int>(window.SelectedEntries().size());
+        std::printf("%3d sélectionnées (%3d courbes tracées) : %.2f ms de processeur par arrivée (%.1f ms en tout, %.1f ms sans arrivée) ; %d/%d reçues\n",
+                    selected, drawn, (busy - idle) / kArrivals, busy, idle, sent, kArrivals);
+        ok = ok && sent == kArrivals && kept;
+    }
+    std::printf("%s\n", ok ? "toutes reçues" : "ÉCHEC");
+    return ok;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
 {
-    QCoreApplication app(argc, argv);
+    QApplication app(argc, argv);
+    // One line per message received would drown the figures.
+    QLoggingCategory::setFilterRules(QStringLiteral("quorin.*.info=false"));
     QString host = QStringLiteral("127.0.0.1");
+    QString part;
+    QList<int> selections{0, 10, ReceivedMeasurements::kCapacity};
+    bool oneAddress = false;
     int port = 0;
     int rounds = 0;
     const QStringList arguments = QCoreApplication::arguments();
@@ -166,6 +485,12 @@ int main(int argc, char** argv)
             host = arguments[i + 1];
         else if (arguments[i] == QStringLiteral("--tours"))
             rounds = arguments[i + 1].toInt();
+        else if (arguments[i] == QStringLiteral("--partie"))
+            part = arguments[i + 1];
+        else if (arguments[i] == QStringLiteral("--une-adresse"))
+            oneAddress = arguments[i + 1] == QStringLiteral("oui");
+        else if (arguments[i] == QStringLiteral("--selection"))
+            selections = {arguments[i + 1].toInt()};
     }
     const bool remote = port > 0;
     rounds = rounds > 0 ? rounds : (remote ? 1 : 7);
@@ -173,54 +498,18 @@ int main(int argc, char** argv)
     std::vector<QString> texts;
     for (int c = 0; c < kStudents; ++c)
         texts.push_back(StudentTitration(c));
+    if (remote)
+        return RunClass(nullptr, host, port, rounds, texts) ? 0 : 1;
 
-    // The station as the program has it: the server hands each text over, queued, to the store.
-    std::unique_ptr<TMainMsgServer> server;
-    ReceivedMeasurements store;
-    if (!remote) {
-        server = std::make_unique<TMainMsgServer>(nullptr, 0, QHostAddress(QHostAddress::LocalHost));
-        QObject::connect(server.get(), &TMainMsgServer::MessageReceived, &store, &ReceivedMeasurements::Add,
-                         Qt::QueuedConnection);
-        port = server->LocalPort();
-    }
-
-    const auto bySize = [](const QString& a, const QString& b) { return a.size() < b.size(); };
-    std::printf("%d élèves, %lld à %lld octets par texte, vers %s:%d\n", kStudents,
-                static_cast<long long>(std::min_element(texts.begin(), texts.end(), bySize)->size()),
-                static_cast<long long>(std::max_element(texts.begin(), texts.end(), bySize)->size()), qPrintable(host),
-                port);
-    std::vector<double> lastAcks;
+    Station station;
     bool ok = true;
-    for (int r = 1; r <= rounds; ++r) {
-        store.Clear();
-        const Round round = SendTogether(host, static_cast<std::uint16_t>(port), texts);
-        lastAcks.push_back(round.lastAckMs);
-        std::printf("tour %d : %d/%d accusés de réception, le dernier après %.1f ms", r, round.acknowledged, kStudents,
-                    round.lastAckMs);
-        for (const QString& failure : round.failures)
-            std::printf("\n  échec %s", qPrintable(failure));
-        ok = ok && round.acknowledged == kStudents;
-        if (remote) {
-            std::printf("\n");
-            continue;
-        }
-        const bool arrived = PumpUntil([&] { return store.Entries().size() == kStudents; }, 10'000);
-        int analysed = 0;
-        double worstVeError = 0;
-        for (const ReceivedMeasurements::Entry& entry : store.Entries()) {
-            const int student = entry.peerAddress.section(QLatin1Char('.'), 3).toInt() - 11;
-            if (!entry.readable || !entry.equivalence || student < 0 || student >= kStudents)
-                continue;
-            ++analysed;
-            worstVeError = std::max(worstVeError, std::abs(entry.equivalence->volumeMl - 20.0 / SodaFactor(student)));
-        }
-        std::printf(" ; %lld reçus, %d analysés (Ve à %.2f mL près au pire)\n",
-                    static_cast<long long>(store.Entries().size()), analysed, worstVeError);
-        ok = ok && arrived && analysed == kStudents;
-    }
-    std::printf("dernier accusé de réception : médiane %.1f ms, min %.1f ms, max %.1f ms sur %d tour(s)\n",
-                Median(lastAcks), *std::min_element(lastAcks.begin(), lastAcks.end()),
-                *std::max_element(lastAcks.begin(), lastAcks.end()), rounds);
-    std::printf("%s\n", !ok ? "ÉCHEC" : remote ? "tous accusés" : "tous arrivés et analysés");
+    if (part.isEmpty() || part == QStringLiteral("classe"))
+        ok = RunClass(&station, host, station.server.LocalPort(), rounds, texts) && ok;
+    if (part.isEmpty() || part == QStringLiteral("expediteurs"))
+        ok = RunSenders(station, texts, oneAddress) && ok;
+    if (part.isEmpty() || part == QStringLiteral("inactifs"))
+        ok = RunIdleFlood(station, texts) && ok;
+    if (part.isEmpty() || part == QStringLiteral("poste"))
+        ok = RunStationWindow(station, texts, selections) && ok;
     return ok ? 0 : 1;
 }

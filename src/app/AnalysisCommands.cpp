@@ -7,13 +7,13 @@
 #include "ElectrodeCheck.h"
 #include "ErrorBox.h"
 #include "FileDialogRunner.h"
-#include "FileError.h"
 #include "MeasurementRecord.h"
 #include "ModelCommands.h"
 #include "RecordChart.h"
 #include "TFAcquisition.h"
 #include "TangentCommands.h"
 #include "TitrationConcentration.h"
+#include "WholeFile.h"
 
 #include <QAction>
 #include <QChart>
@@ -28,7 +28,6 @@
 #include <QMenuBar>
 #include <QPainter>
 #include <QPixmap>
-#include <QSaveFile>
 #include <QSvgGenerator>
 #include <QTimer>
 #include <QValueAxis>
@@ -479,29 +478,22 @@ void AnalysisCommands::WriteImage(const QString& path, bool svg)
     // An axis added since the last repaint is laid out on the next one; the image needs it now.
     if (QGraphicsLayout* layout = chart_.chart()->layout())
         layout->activate();
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        throw FileError::CannotWrite(path, file.errorString());
-    bool written = true;
-    if (svg) {
-        QSvgGenerator generator;
-        generator.setOutputDevice(&file);
-        generator.setSize(chart_.size());
-        generator.setViewBox(QRect(QPoint(0, 0), chart_.size()));
-        generator.setTitle(chart_.TitleText().trimmed());
-        QPainter painter(&generator);
-        chart_.QGraphicsView::render(&painter);
-        written = painter.end();
-    } else {
-        written = chart_.grab().save(&file, "PNG");
-    }
-    if (!written) {
-        file.cancelWriting();
-        throw FileError::CannotWrite(path, QStringLiteral("l'image n'a pas pu être produite"));
-    }
-    // Until commit() the previous file, if any, stays as it was.
-    if (!file.commit())
-        throw FileError::CannotWrite(path, file.errorString());
+    WholeFile::Write(path, [&](QIODevice& device) {
+        bool written = true;
+        if (svg) {
+            QSvgGenerator generator;
+            generator.setOutputDevice(&device);
+            generator.setSize(chart_.size());
+            generator.setViewBox(QRect(QPoint(0, 0), chart_.size()));
+            generator.setTitle(chart_.TitleText().trimmed());
+            QPainter painter(&generator);
+            chart_.QGraphicsView::render(&painter);
+            written = painter.end();
+        } else {
+            written = chart_.grab().save(&device, "PNG");
+        }
+        return written ? QString() : QStringLiteral("l'image n'a pas pu être produite");
+    });
     qCInfo(lcApp).noquote() << QStringLiteral("Graphique enregistré : %1").arg(QDir::toNativeSeparators(path));
 }
 

@@ -20,9 +20,11 @@ inline QColor Colour(int index)
     return colours[(index % kColourCount + kColourCount) % kColourCount];
 }
 
-inline QPen Pen(int index)
+// A pen of at most one pixel is drawn by the painter's fast line path, dashed or not: wider
+// ones are outlined as shapes, which costs many times more for a chart of many curves.
+inline QPen Pen(int index, double width = 1.5)
 {
-    QPen pen(Colour(index), 1.5);
+    QPen pen(Colour(index), width);
     if (index >= kColourCount)
         pen.setStyle(Qt::DashLine);
     return pen;

@@ -17,10 +17,15 @@ StationCommands::StationCommands(TFAcquisition& window)
     , store_(new ReceivedMeasurements(this))
 {
     setObjectName(QStringLiteral("StationCommands"));
-    connect(&window.MsgServer1(), &TMainMsgServer::MessageReceived, store_,
-            Guarded(store_, &ReceivedMeasurements::Add), Qt::QueuedConnection);
+    HandOver(window.MsgServer1(), *store_);
     connect(window.Menu().Postedeprofesseur1, &QAction::triggered, this,
             Guarded(this, &StationCommands::Postedeprofesseur1Click));
+}
+
+void StationCommands::HandOver(TMainMsgServer& server, ReceivedMeasurements& store)
+{
+    connect(&server, &TMainMsgServer::MessageReceived, &store, Guarded(&store, &ReceivedMeasurements::Add),
+            Qt::QueuedConnection);
 }
 
 TeacherStation& StationCommands::Station()

@@ -5,6 +5,7 @@
 
 class ReceivedMeasurements;
 class TFAcquisition;
+class TMainMsgServer;
 class TeacherStation;
 
 // "P&oste du professeur": keeps every text that MsgServer1 receives from the program's start
@@ -15,6 +16,10 @@ class StationCommands : public QObject {
 
 public:
     explicit StationCommands(TFAcquisition& window);
+
+    // Every message `server` receives goes to `store`, without the connection waiting for the
+    // store's thread.
+    static void HandOver(TMainMsgServer& server, ReceivedMeasurements& store);
 
     ReceivedMeasurements& Store() const { return *store_; }
     TeacherStation& Station();

@@ -12,7 +12,6 @@
 #include <QDir>
 #include <QHBoxLayout>
 #include <QHeaderView>
-#include <QItemSelection>
 #include <QLabel>
 #include <QLegend>
 #include <QLineSeries>
@@ -73,7 +72,8 @@ TeacherStation::TeacherStation(ReceivedMeasurements& store, QWidget* parent)
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table_->verticalHeader()->hide();
     table_->verticalHeader()->setDefaultSectionSize(table_->fontMetrics().height() + 6);
-    table_->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    // Columns fitted once per refresh: fitted to their contents by the header itself, every
+    // cell written would measure every text of its column again.
     table_->horizontalHeader()->setStretchLastSection(true);
     connect(table_, &QTableWidget::itemSelectionChanged, this, Guarded(this, &TeacherStation::DrawSelection));
 
@@ -182,36 +182,8 @@ QList<TeacherStation::Entry> TeacherStation::SelectedEntries() const
 void TeacherStation::Refresh()
 {
     refresh_->stop();
-    QSet<quint64> selected;
-    for (const Entry& entry : SelectedEntries())
-        selected.insert(entry.arrivalNumber);
-
-    const QList<Entry>& entries = store_.Entries();
-    const int count = static_cast<int>(entries.size());
-    {
-        const QSignalBlocker blocker(table_);
-        table_->clearSelection();
-        table_->setRowCount(count);
-        QItemSelection keep;
-        for (int row = 0; row < count; ++row) {
-            const Entry& entry = entries[count - 1 - row];
-            const QStringList cells = ClassTable::Cells(entry);
-            for (int col = 0; col < cells.size(); ++col) {
-                QTableWidgetItem* item = table_->item(row, col);
-                if (!item) {
-                    item = new QTableWidgetItem;
-                    table_->setItem(row, col, item);
-                }
-                item->setText(cells[col]);
-                item->setTextAlignment(Qt::AlignVCenter | (col >= 2 ? Qt::AlignRight : Qt::AlignLeft));
-                if (col == 0)
-                    item->setData(kArrivalRole, QVariant::fromValue(entry.arrivalNumber));
-            }
-            if (selected.contains(entry.arrivalNumber))
-                keep.select(table_->model()->index(row, 0), table_->model()->index(row, 0));
-        }
-        table_->selectionModel()->select(keep, QItemSelectionModel::Select | QItemSelectionModel::Rows);
-    }
+    SyncRows();
+    const int count = table_->rowCount();
     QString note = count == 1 ? QStringLiteral("1 mesure reçue") : QStringLiteral("%1 mesures reçues").arg(count);
     if (store_.DroppedCount() > 0)
         note += QStringLiteral(" ; %1 mesure(s) parmi les plus anciennes retirée(s) : %2 au plus sont gardées")
@@ -221,35 +193,125 @@ void TeacherStation::Refresh()
     DrawSelection();
 }
 
+quint64 TeacherStation::ArrivalNumberOfRow(int row) const
+{
+    const QTableWidgetItem* item = table_->item(row, 0);
+    return item ? item->data(kArrivalRole).toULongLong() : 0;
+}
+
+void TeacherStation::SyncRows()
+{
+    const QList<Entry>& entries = store_.Entries();
+    // A selected row that goes changes the selection: the chart follows once, below.
+    const QSignalBlocker blocker(table_);
+    if (entries.isEmpty()) {
+        table_->setRowCount(0);
+        return;
+    }
+    const int rowsBefore = table_->rowCount();
+    bool changed = false;
+    // Both run from the newest: rows by decreasing arrival number, entries read backwards.
+    int row = 0;
+    qsizetype next = entries.size() - 1;
+    while (next >= 0 || row < table_->rowCount()) {
+        const bool haveRow = row < table_->rowCount();
+        const quint64 shown = haveRow ? ArrivalNumberOfRow(row) : 0;
+        if (next >= 0 && (!haveRow || entries[next].arrivalNumber > shown)) {
+            InsertRow(row, entries[next]);
+            --next;
+            ++row;
+            changed = true;
+        } else if (next < 0 || entries[next].arrivalNumber < shown) {
+            // Its measurement went: the oldest past the capacity.
+            table_->removeRow(row);
+            changed = true;
+        } else {
+            --next;
+            ++row;
+        }
+    }
+    if (changed || rowsBefore == 0)
+        table_->resizeColumnsToContents();
+}
+
+void TeacherStation::InsertRow(int row, const Entry& entry)
+{
+    table_->insertRow(row);
+    const QStringList cells = ClassTable::Cells(entry);
+    for (int col = 0; col < cells.size(); ++col) {
+        // Made whole before the table takes it: one change for the view to follow, not three.
+        auto* item = new QTableWidgetItem(cells[col]);
+        item->setTextAlignment(Qt::AlignVCenter | (col >= 2 ? Qt::AlignRight : Qt::AlignLeft));
+        if (col == 0)
+            item->setData(kArrivalRole, QVariant::fromValue(entry.arrivalNumber));
+        table_->setItem(row, col, item);  // the table owns it
+    }
+}
+
+int TeacherStation::FreeColour() const
+{
+    QList<int> used;
+    used.reserve(drawn_.size());
+    for (const Curve& curve : drawn_)
+        used.append(curve.colour);
+    std::sort(used.begin(), used.end());
+    int colour = 0;
+    for (const int taken : used)
+        if (taken == colour)
+            ++colour;
+    return colour;
+}
+
 void TeacherStation::DrawSelection()
 {
-    chart_->removeAllSeries();
     const QList<Entry> selected = SelectedEntries();
+    QSet<quint64> wanted;
+    for (const Entry& entry : selected)
+        if (!entry.points.isEmpty())
+            wanted.insert(entry.arrivalNumber);
+    for (auto it = drawn_.begin(); it != drawn_.end();) {
+        if (wanted.contains(it.key())) {
+            ++it;
+            continue;
+        }
+        chart_->removeSeries(it->series);  // the chart gives it back
+        delete it->series;
+        it = drawn_.erase(it);
+    }
     double low = 0;
     double high = 0;
-    int drawn = 0;
+    bool any = false;
     for (const Entry& entry : selected) {
         if (entry.points.isEmpty())
             continue;
+        low = any ? std::min(low, entry.points.front().x()) : entry.points.front().x();
+        high = any ? std::max(high, entry.points.back().x()) : entry.points.back().x();
+        any = true;
+        if (drawn_.contains(entry.arrivalNumber))
+            continue;
+        const int colour = FreeColour();
         auto* series = new QLineSeries;
         series->setName(ClassTable::CurveName(entry));
-        series->setPen(CurvePalette::Pen(drawn));
+        // A class's curves are many: thin lines, redrawn quickly, and they hide each other less.
+        series->setPen(CurvePalette::Pen(colour, 1.0));
         series->replace(entry.points);
         chart_->addSeries(series);  // the chart owns it
         series->attachAxis(axisX_);
         series->attachAxis(axisY_);
-        low = drawn == 0 ? entry.points.front().x() : std::min(low, entry.points.front().x());
-        high = drawn == 0 ? entry.points.back().x() : std::max(high, entry.points.back().x());
-        ++drawn;
+        drawn_.insert(entry.arrivalNumber, Curve{series, colour});
     }
-    chart_->legend()->setVisible(drawn > 0);
-    if (drawn > 0 && high > low) {
+    // Past a few dozen names the legend cannot show them and costs each redraw more than the
+    // curves do; the table's selection names them then.
+    chart_->legend()->setVisible(any && drawn_.size() <= kLegendMost);
+    if (any && high > low) {
         // Whole steps of 5 mL (10 past 50 mL) from 0, as a burette is read.
         const double step = high > 50 ? 10.0 : 5.0;
         const double from = std::floor(std::min(low, 0.0) / step) * step;
         const double to = std::ceil(high / step) * step;
-        axisX_->setRange(from, to);
-        axisX_->setTickCount(std::min(static_cast<int>(std::lround((to - from) / step)) + 1, 21));
+        if (axisX_->min() != from || axisX_->max() != to) {
+            axisX_->setRange(from, to);
+            axisX_->setTickCount(std::min(static_cast<int>(std::lround((to - from) / step)) + 1, 21));
+        }
     }
 }
 

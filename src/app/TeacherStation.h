@@ -2,6 +2,7 @@
 
 #include "ReceivedMeasurements.h"
 
+#include <QHash>
 #include <QList>
 #include <QWidget>
 
@@ -10,6 +11,7 @@
 class QChart;
 class QChartView;
 class QLabel;
+class QLineSeries;
 class QPushButton;
 class QTableWidget;
 class QTimer;
@@ -30,6 +32,8 @@ public:
 
     // A new list is shown at most this often however fast texts arrive.
     static constexpr int kRefreshIntervalMs = 40;
+    // The most curves whose names the chart's legend lists.
+    static constexpr int kLegendMost = 24;
 
     explicit TeacherStation(ReceivedMeasurements& store, QWidget* parent = nullptr);
     // The table's last signals, as it goes, must not reach a store that may have gone first.
@@ -50,7 +54,10 @@ public:
 
     // The entries of the selected rows, newest first.
     QList<Entry> SelectedEntries() const;
-    // Shows the store's list now (it is otherwise at most kRefreshIntervalMs away).
+    // Shows the store's list now (it is otherwise at most kRefreshIntervalMs away). Only the
+    // rows of measurements that came or went are touched and only curves whose selection
+    // changed are drawn or taken away, so that an arrival costs the window one row however
+    // many are listed or selected.
     void Refresh();
 
 public slots:
@@ -66,8 +73,14 @@ protected:
 
 private:
     void ScheduleRefresh();
+    // Rows newest first, as the store's entries in reverse.
+    void SyncRows();
+    void InsertRow(int row, const Entry& entry);
+    quint64 ArrivalNumberOfRow(int row) const;
     void DrawSelection();
     const Entry* EntryOfRow(int row) const;
+    // The first palette colour that no drawn curve has.
+    int FreeColour() const;
 
     ReceivedMeasurements& store_;
     FolderProvider classFolder_;
@@ -84,4 +97,10 @@ private:
     QLabel* message_;
     QTimer* refresh_;
     bool placed_ = false;
+    struct Curve {
+        QLineSeries* series;
+        int colour;
+    };
+    // The drawn curves by arrival number; each keeps its colour while it stays selected.
+    QHash<quint64, Curve> drawn_;
 };

@@ -1,6 +1,7 @@
 #include "ChemistryFile.h"
 
 #include "FileError.h"
+#include "MachineMemory.h"
 #include "WholeFile.h"
 #include "Windows1252.h"
 
@@ -33,8 +34,11 @@ QByteArray ReadBytes(QIODevice& device, const QString& name)
 {
     if (!device.isOpen() && !device.open(QIODevice::ReadOnly))
         throw FileError::CannotOpen(name, device.errorString());
-    if (!device.isSequential() && device.size() > kMaxFileSize)
-        throw FileError::TooLarge(name);
+    if (!device.isSequential()) {
+        if (device.size() > kMaxFileSize)
+            throw FileError::TooLarge(name);
+        CheckFitsInMemory(name, device.size(), MachineMemory::Total());
+    }
     QByteArray bytes = device.readAll();
     if (bytes.size() > kMaxFileSize)
         throw FileError::TooLarge(name);
@@ -51,6 +55,13 @@ QString ProgramName()
 QString Version()
 {
     return QStringLiteral("7.0.0");
+}
+
+void CheckFitsInMemory(const QString& name, qint64 fileBytes, qint64 machineMemory)
+{
+    const qint64 needed = fileBytes * kMemoryPerFileByte;
+    if (machineMemory > 0 && needed > machineMemory / 4)
+        throw FileError::TooLargeForMemory(name, needed, machineMemory);
 }
 
 Contents Parse(const QByteArray& bytes)

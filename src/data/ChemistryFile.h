@@ -18,6 +18,14 @@ inline constexpr int kHeaderLineCount = 15;
 // Far above any titration (10^6 points take about 17 MB); a bigger file is refused rather
 // than exhausting memory.
 inline constexpr qint64 kMaxFileSize = qint64(256) * 1024 * 1024;
+// The memory that opening takes for each byte of a file (the bytes and their text while
+// reading, the table's cells, the chart's numbers, the held copy), measured at its peak on
+// files of short lines as a run writes them.
+inline constexpr qint64 kMemoryPerFileByte = 20;
+
+// Throws FileError when the points of a file of `fileBytes` would need more than a quarter of
+// `machineMemory` (bytes; 0 when unknown: no check), before anything is read.
+void CheckFitsInMemory(const QString& name, qint64 fileBytes, qint64 machineMemory);
 
 QString ProgramName();  // "Quorin", line 1
 QString Version();      // "7.0.0", line 4

@@ -29,3 +29,23 @@ FileError FileError::TooLarge(const QString& path)
     return FileError(QStringLiteral("Le fichier « %1 » est trop volumineux pour un fichier de chimie")
                          .arg(QDir::toNativeSeparators(path)));
 }
+
+namespace {
+
+// "3,9 Go", "512 Mo": sizes as a French user reads them.
+QString Size(qint64 bytes)
+{
+    const double mib = static_cast<double>(bytes) / (1024.0 * 1024.0);
+    const QString text = mib >= 1024.0 ? QString::number(mib / 1024.0, 'f', 1) + QStringLiteral(" Go")
+                                       : QString::number(mib, 'f', 0) + QStringLiteral(" Mo");
+    return QString(text).replace(QLatin1Char('.'), QLatin1Char(','));
+}
+
+}  // namespace
+
+FileError FileError::TooLargeForMemory(const QString& path, qint64 needed, qint64 machine)
+{
+    return FileError(QStringLiteral("Le fichier « %1 » est trop volumineux pour cet ordinateur : ses points demanderaient "
+                                    "environ %2 de mémoire, plus du quart des %3 qu'il possède")
+                         .arg(QDir::toNativeSeparators(path), Size(needed), Size(machine)));
+}

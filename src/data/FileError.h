@@ -15,4 +15,6 @@ public:
     static FileError CannotWrite(const QString& path, const QString& reason);
     static FileError CannotCreateFolder(const QString& path);
     static FileError TooLarge(const QString& path);
+    // `needed` and `machine` in bytes.
+    static FileError TooLargeForMemory(const QString& path, qint64 needed, qint64 machine);
 };

@@ -1,15 +1,14 @@
 #include "LabReport.h"
 
-#include "FileError.h"
 #include "NumberText.h"
 #include "TitrationConcentration.h"
+#include "WholeFile.h"
 
 #include <QFont>
 #include <QPageLayout>
 #include <QPagedPaintDevice>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QSaveFile>
 
 #include <algorithm>
 #include <cmath>
@@ -225,28 +224,18 @@ void Paint(QPainter& painter, QPagedPaintDevice& device, const QList<Page>& page
 
 void WritePdf(const QString& path, const Content& content, const ChartPainter& chart)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        throw FileError::CannotWrite(path, file.errorString());
-    bool painted = false;
-    {
-        QPdfWriter writer(&file);
+    WholeFile::Write(path, [&](QIODevice& device) {
+        QPdfWriter writer(&device);
         SetUpPage(writer);
         writer.setTitle(Title(content.comment));
         writer.setCreator(QStringLiteral("Quorin"));
         QPainter painter;
-        if (painter.begin(&writer)) {
-            Paint(painter, writer, Layout(content, AreaMm(writer)), chart);
-            painted = painter.end();
-        }
-    }
-    if (!painted || file.error() != QFileDevice::NoError) {
-        const QString reason = painted ? file.errorString() : QStringLiteral("le document n'a pas pu être produit");
-        file.cancelWriting();
-        throw FileError::CannotWrite(path, reason);
-    }
-    if (!file.commit())
-        throw FileError::CannotWrite(path, file.errorString());
+        if (!painter.begin(&writer))
+            return QStringLiteral("le document n'a pas pu être produit");
+        Paint(painter, writer, Layout(content, AreaMm(writer)), chart);
+        // The writer's last bytes go out as the painting ends.
+        return painter.end() ? QString() : QStringLiteral("le document n'a pas pu être produit");
+    });
 }
 
 }  // namespace LabReport

@@ -7,6 +7,16 @@
 
 #include <algorithm>
 
+namespace {
+
+// "3 s", "0,3 s": the journal's French.
+QString Seconds(int ms)
+{
+    return QString::number(ms / 1000.0, 'g', 3).replace(QLatin1Char('.'), QLatin1Char(',')) + QStringLiteral(" s");
+}
+
+}  // namespace
+
 TConnectionServer::TConnectionServer(QObject* owner) : TSocketLink(owner) {}
 
 TConnectionServer::~TConnectionServer()
@@ -44,11 +54,13 @@ void TConnectionServer::AcceptHandler()
         try {
             SetWaitDone(true);
             const SocketApi::Handle accepted = Accept();
-            if (ClientCount() >= limits_.maxConnections) {
+            const QString refusal = Refusal(RemoteAddressBytes());
+            if (!refusal.isEmpty()) {
+                // Reset rather than closed: the sender must see a failure, not an empty reply.
+                SocketApi::SetLingerReset(accepted);
                 SocketApi::Close(accepted);
-                qCWarning(lcNet).noquote() << QStringLiteral("Connexion de %1 fermée : %2 échanges déjà en cours")
-                                                  .arg(RemoteAddress().toString())
-                                                  .arg(limits_.maxConnections);
+                qCWarning(lcNet).noquote()
+                    << QStringLiteral("Connexion de %1 fermée : %2").arg(RemoteAddress().toString(), refusal);
             } else {
                 StartServeThread(accepted);
             }
@@ -60,6 +72,35 @@ void TConnectionServer::AcceptHandler()
     }
     if (OnClientContact)
         OnClientContact(this);
+}
+
+QString TConnectionServer::Refusal(std::uint32_t address)
+{
+    int exchanging = 0;
+    int exchangingHere = 0;
+    TConnectionServer* oldestEnding = nullptr;
+    int ending = 0;
+    std::lock_guard lock(clientsLock_);
+    for (TConnectionServer* client : clients_) {
+        if (!client->exchangeEnded_) {
+            ++exchanging;
+            exchangingHere += client->RemoteAddressBytes() == address ? 1 : 0;
+        } else if (!client->Canceled()) {
+            ++ending;
+            if (!oldestEnding && client->replied_)
+                oldestEnding = client;
+        }
+    }
+    if (exchangingHere >= limits_.maxPerAddress)
+        return QStringLiteral("%1 échanges déjà en cours depuis cette adresse").arg(exchangingHere);
+    if (exchanging >= limits_.maxConnections)
+        return QStringLiteral("%1 échanges déjà en cours").arg(exchanging);
+    // Connections whose exchange has ended only wait for their peer's close, but a thread
+    // each: past as many as there are places, the oldest is closed now, its sender having
+    // had its reply.
+    if (ending >= limits_.maxConnections && oldestEnding)
+        oldestEnding->Cancel();
+    return {};
 }
 
 void TConnectionServer::StartServeThread(SocketApi::Handle accepted)
@@ -144,6 +185,31 @@ void TConnectionServer::BeginExchange()
 
 void TConnectionServer::WaitForPeerCloseAfterReply()
 {
+    EndExchange();
+    Replied();
     SetWaitLimits(std::min(exchangeDeadline_, QDeadlineTimer(limits_.closeWaitMs)), 0);
-    WaitForPeerClose();
+    const bool ended = WaitForPeerClose();
+    // A cancel (the server stopping) is not the peer's doing.
+    if (!ended && (TimedOut() || !Canceled()))
+        qCInfo(lcNet).noquote() << QStringLiteral("Connexion de %1 fermée par ce poste : toujours ouverte %2 après la réponse")
+                                       .arg(RemoteAddress().toString(), Seconds(limits_.closeWaitMs));
+}
+
+QString TConnectionServer::InterruptionText(const QString& failure) const
+{
+    if (!TimedOut())
+        return failure;
+    const QString received = QStringLiteral("%1 octet(s) reçu(s)").arg(ReceivedBytes());
+    switch (TimedOutWait()) {
+    case WaitKind::Reading:
+        return TimedOutIdle()
+            ? QStringLiteral("lecture arrêtée, plus rien reçu pendant %1 (%2)").arg(Seconds(limits_.idleMs), received)
+            : QStringLiteral("lecture arrêtée, échange plus long que %1 (%2)").arg(Seconds(limits_.totalMs), received);
+    case WaitKind::Sending:
+        return TimedOutIdle()
+            ? QStringLiteral("envoi de la réponse arrêté, le correspondant ne lisait plus depuis %1").arg(Seconds(limits_.idleMs))
+            : QStringLiteral("envoi de la réponse arrêté, échange plus long que %1").arg(Seconds(limits_.totalMs));
+    default:
+        return failure;
+    }
 }

@@ -35,7 +35,12 @@ void TMsgServer::Serve()
                                    .arg(RemoteAddress().toString())
                                    .arg(frame->message.size());
     const QByteArray acknowledgement = MsgWire::Acknowledgement();
+    // The place is given up before the answer goes: a sender goes on with its next message as
+    // soon as the answer arrives, and must not find its place still held. (Sixteen bytes fit
+    // any socket's buffer; the sending is bounded by the exchange's limits all the same.)
+    EndExchange();
     SendBuffer(acknowledgement.constData(), MsgWire::kAcknowledgementBytes);
+    Replied();
     // The listening server's handler; a component serving on its own has only its own.
     auto* const listening = Server() ? qobject_cast<TMsgServer*>(Server()) : this;
     if (listening && listening->OnMessage)

@@ -24,7 +24,7 @@ void TServeThread::run()
         // A failed exchange ends without a word to the peer; its connection is released below
         // like any other, and the journal says why.
         qCWarning(lcNet).noquote() << QStringLiteral("Echange avec %1 interrompu : %2")
-                                          .arg(component->RemoteAddress().toString(), CaughtText());
+                                          .arg(component->RemoteAddress().toString(), component->InterruptionText(CaughtText()));
     }
     std::lock_guard lock(TConnectionServer::ProcessLock());
     component->Server()->ReleaseClient(component);

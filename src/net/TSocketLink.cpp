@@ -213,7 +213,7 @@ void TSocketLink::ResolveHost()
     try {
         StartHostLookup(host_);
         while (!waitDone_ && !timedOut_ && !canceled_)
-            WaitForEvent(kNone);
+            WaitForEvent(kNone, WaitKind::Lookup);
     } catch (...) {
         TimerStop();
         AbortHostLookup();
@@ -286,7 +286,7 @@ void TSocketLink::Connect()
     TimerStart();
     try {
         while (!connected_ && !timedOut_ && !canceled_ && succeeded_)
-            WaitForEvent(kWritable);
+            WaitForEvent(kWritable, WaitKind::Connection);
     } catch (...) {
         TimerStop();
         ResetSocket();
@@ -295,6 +295,7 @@ void TSocketLink::Connect()
     TimerStop();
     connecting_ = false;
     if (!timedOut_ && !canceled_ && succeeded_) {
+        receivedBytes_ = 0;
         NoteProgress();
         ReArmRead();
         return;
@@ -383,6 +384,7 @@ void TSocketLink::TakeOverSocket(SocketApi::Handle accepted, std::uint32_t peerA
     remotePort_ = peerPort;
     listening_ = false;
     input_.clear();
+    receivedBytes_ = 0;
     connected_ = true;
 }
 

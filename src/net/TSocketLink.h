@@ -40,6 +40,10 @@ public:
     // Transfer window: the most one Read takes and one Write sends.
     static constexpr int kBufferSize = 65536;
 
+    // What a wait is for, so that a wait that runs out of time can be told apart in the journal
+    // (the texts of the exceptions stay as the peers and callers know them).
+    enum class WaitKind { None, Lookup, Connection, Accept, Sending, Reading, PeerClose };
+
     // Makes the first socket (which resets its connection when closed). Throws ESocketError
     // "Echec de l'initialisation des sockets Windows" when no socket can be made.
     explicit TSocketLink(QObject* owner = nullptr);
@@ -76,6 +80,12 @@ public:
     std::int16_t ReplyNumber() const { return replyNumber_; }
     // Lines describing the socket library, filled by the component that started it.
     QStringList InfoList() const { return infoList_; }
+    // The wait that last ran out of time, and whether for want of progress (the idle limit)
+    // rather than at the overall limit or TimeOut.
+    WaitKind TimedOutWait() const { return timedOutWait_; }
+    bool TimedOutIdle() const { return timedOutIdle_; }
+    // Bytes received since the connection was made or taken over.
+    qint64 ReceivedBytes() const { return receivedBytes_; }
     // The peer: filled by Connect, and by Accept with the accepted connection's peer.
     QHostAddress RemoteAddress() const;
     std::uint16_t RemotePort() const;
@@ -132,7 +142,8 @@ protected:
     // `address` in network byte order.
     void HostLookupFinished(bool found, std::uint32_t address);
     // Waits for the peer to close, dropping what it still sends, until the wait limits end it.
-    void WaitForPeerClose();
+    // True when the connection ended (closed or broken by the peer), false when the wait did.
+    bool WaitForPeerClose();
     // The peer in network byte order, as TakeOverSocket wants it.
     std::uint32_t RemoteAddressBytes() const { return remoteAddress_; }
     std::uint16_t RemotePortBytes() const { return remotePort_; }
@@ -162,7 +173,7 @@ private:
     void WaitLimitReached();
     // One pass of a wait: runs this thread's event loop until something that the waiting
     // operation looks at may have changed.
-    void WaitForEvent(unsigned interest);
+    void WaitForEvent(unsigned interest, WaitKind kind);
     void WakeWait();
     void ReadNotified();
     void WriteNotified();
@@ -170,6 +181,7 @@ private:
     // A receive that takes bytes off the socket (or the carried-over input).
     QByteArray TakeInput(int count);
     void NoteProgress();
+    void NoteReceived(std::int64_t count);
 
     QString host_;
     std::uint16_t port_ = 0;
@@ -198,6 +210,10 @@ private:
     bool listening_ = false;
     bool secondChannel_ = false;
     int lastError_ = 0;
+    WaitKind waitKind_ = WaitKind::None;
+    WaitKind timedOutWait_ = WaitKind::None;
+    bool timedOutIdle_ = false;
+    qint64 receivedBytes_ = 0;
 
     mutable std::mutex statusLock_;
     QString status_;

@@ -56,7 +56,7 @@ SocketApi::Handle TSocketLink::Accept()
         if (!listening_)
             throw ESocketError(QStringLiteral("Acceptation annulée"));
         readNotifier_->setEnabled(true);
-        WaitForEvent(kNone);
+        WaitForEvent(kNone, WaitKind::Accept);
     }
     if (canceled_)
         throw ESocketError(QStringLiteral("Acceptation annulée"));

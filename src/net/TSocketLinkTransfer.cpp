@@ -38,7 +38,7 @@ void TSocketLink::SendBuffer(const char* bytes, std::uint16_t count)
                 const int error = SocketApi::LastError();
                 if (error != SocketApi::kWouldBlock)
                     ThrowSocketError(error);
-                WaitForEvent(kWritable);
+                WaitForEvent(kWritable, WaitKind::Sending);
             }
         }
         if (canceled_) {
@@ -86,7 +86,7 @@ QByteArray TSocketLink::Read(std::uint16_t count)
         }
         if (got > 0) {
             input_.append(transfer_.constData(), got);
-            NoteProgress();
+            NoteReceived(got);
         }
         ReArmRead();
         return std::exchange(input_, {});
@@ -101,7 +101,7 @@ QByteArray TSocketLink::Read(std::uint16_t count)
         const std::int64_t got = SocketApi::Receive(socket_, transfer_.data(), count - input_.size(), false);
         if (got > 0) {
             input_.append(transfer_.constData(), got);
-            NoteProgress();
+            NoteReceived(got);
             continue;
         }
         if (got == 0) {
@@ -113,7 +113,7 @@ QByteArray TSocketLink::Read(std::uint16_t count)
         const int error = SocketApi::LastError();
         if (error != SocketApi::kWouldBlock)
             ThrowSocketError(error);
-        WaitForEvent(kReadable);
+        WaitForEvent(kReadable, WaitKind::Reading);
     }
     QByteArray result = input_.left(count);
     input_.remove(0, count);
@@ -151,7 +151,7 @@ QByteArray TSocketLink::ReadLn()
                 const std::int64_t got = SocketApi::Receive(socket_, transfer_.data(), wanted, false);
                 if (got > 0) {
                     line.append(transfer_.constData(), got);
-                    NoteProgress();
+                    NoteReceived(got);
                 }
                 continue;
             }
@@ -166,7 +166,7 @@ QByteArray TSocketLink::ReadLn()
                 input_ = std::exchange(line, {});
                 ThrowSocketError(error);
             }
-            WaitForEvent(kReadable);
+            WaitForEvent(kReadable, WaitKind::Reading);
         }
     } catch (...) {
         TimerStop();
@@ -206,7 +206,7 @@ bool TSocketLink::DataAvailable()
     return SocketApi::Receive(socket_, transfer_.data(), 1, true) > 0;
 }
 
-void TSocketLink::WaitForPeerClose()
+bool TSocketLink::WaitForPeerClose()
 {
     while (connected_ && !canceled_ && !timedOut_ && !WaitLimitPassed()) {
         const std::int64_t got = SocketApi::Receive(socket_, transfer_.data(), kBufferSize, false);
@@ -214,10 +214,11 @@ void TSocketLink::WaitForPeerClose()
             continue;  // what the peer still sends after the exchange is dropped
         if (got == 0) {
             PeerClosed();
-            return;
+            return true;
         }
         if (SocketApi::LastError() != SocketApi::kWouldBlock)
-            return;  // reset or broken: there is no close left to wait for
-        WaitForEvent(kReadable);
+            return true;  // reset or broken: there is no close left to wait for
+        WaitForEvent(kReadable, WaitKind::PeerClose);
     }
+    return !connected_;
 }

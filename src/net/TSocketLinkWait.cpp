@@ -33,6 +33,8 @@ void TSocketLink::TimerFired()
 {
     Report(QStringLiteral("Timer déclenché"), 8);
     TimerStop();
+    timedOutWait_ = waitKind_;
+    timedOutIdle_ = false;
     timedOut_ = true;
     waitDone_ = true;
     Abort();
@@ -51,6 +53,12 @@ void TSocketLink::ClearWaitLimits()
     SetWaitLimits(QDeadlineTimer(QDeadlineTimer::Forever), 0);
 }
 
+void TSocketLink::NoteReceived(std::int64_t count)
+{
+    receivedBytes_ += count;
+    NoteProgress();
+}
+
 void TSocketLink::NoteProgress()
 {
     if (idleLimitMs_ > 0)
@@ -64,13 +72,16 @@ bool TSocketLink::WaitLimitPassed() const
 
 void TSocketLink::WaitLimitReached()
 {
+    timedOutWait_ = waitKind_;
+    timedOutIdle_ = !overallLimit_.hasExpired();
     timedOut_ = true;
     waitDone_ = true;
     Cancel();
 }
 
-void TSocketLink::WaitForEvent(unsigned interest)
+void TSocketLink::WaitForEvent(unsigned interest, WaitKind kind)
 {
+    waitKind_ = kind;
     if (canceled_)
         return;
     if (WaitLimitPassed()) {

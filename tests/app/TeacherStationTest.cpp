@@ -15,6 +15,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineSeries>
 #include <QPushButton>
@@ -152,6 +153,56 @@ TEST_F(TeacherStationTest, ListsNewestFirst_DrawsTheSelection_SavesCopiesAndClea
     station.EffacerButton()->click();
     EXPECT_EQ(table->rowCount(), 0);
     EXPECT_TRUE(station.ChartView()->chart()->series().isEmpty());
+}
+
+// An arrival adds its row and nothing else: the rows already listed and the curves already
+// drawn stay as they were (the same items, the same series in the same colours), and a curve
+// whose measurement leaves the list is taken off the chart.
+TEST_F(TeacherStationTest, Arrival_AddsItsRowOnly_DrawnCurvesKeepTheirSeriesAndColours)
+{
+    QString curve;
+    for (int i = 0; i <= 40; ++i)
+        curve += QStringLiteral("%1\t0,%2\r").arg(i < 20 ? QStringLiteral("3,000") : QStringLiteral("11,000"))
+                     .arg(i * 500, 6, 10, QLatin1Char('0'));
+    for (quint64 n = 1; n <= 3; ++n)
+        Store().Add(QStringLiteral("10.0.0.%1").arg(n), curve, n);
+    TeacherStation& station = commands->Station();
+    station.show();
+    QTableWidget* table = station.Table();
+    ASSERT_EQ(table->rowCount(), 3);
+    // The two oldest, as a teacher picks them.
+    for (const int row : {1, 2})
+        table->selectionModel()->select(table->model()->index(row, 0),
+                                        QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    const auto drawn = [&] {
+        QList<std::pair<QAbstractSeries*, QColor>> series;
+        for (QAbstractSeries* s : station.ChartView()->chart()->series())
+            series.append({s, static_cast<QLineSeries*>(s)->pen().color()});
+        return series;
+    };
+    const auto before = drawn();
+    ASSERT_EQ(before.size(), 2);
+    const QTableWidgetItem* oldest = table->item(2, 0);
+
+    Store().Add(QStringLiteral("10.0.0.4"), curve, 4);
+    station.Refresh();
+    EXPECT_EQ(table->rowCount(), 4);
+    EXPECT_EQ(table->item(0, 1)->text(), QStringLiteral("10.0.0.4"));
+    EXPECT_EQ(table->item(3, 0), oldest);
+    EXPECT_EQ(drawn(), before);
+
+    // The newer of the two is deselected: the other keeps its series and colour.
+    table->selectionModel()->select(table->model()->index(2, 0),
+                                    QItemSelectionModel::Deselect | QItemSelectionModel::Rows);
+    EXPECT_EQ(drawn(), decltype(before){before.constLast()});
+
+    // The oldest leaves the list once it is full: its curve leaves the chart.
+    for (int n = 5; n <= ReceivedMeasurements::kCapacity + 1; ++n)
+        Store().Add(QStringLiteral("10.0.1.1"), curve, static_cast<quint64>(n));
+    station.Refresh();
+    EXPECT_EQ(table->rowCount(), ReceivedMeasurements::kCapacity);
+    EXPECT_TRUE(drawn().isEmpty());
+    EXPECT_TRUE(station.SelectedEntries().isEmpty());
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 #include "ChemistryFile.h"
 #include "DataFolder.h"
 #include "FileError.h"
+#include "FileSizeLimit.h"
 #include "MeasurementRecord.h"
 #include "Windows1252.h"
 
@@ -11,8 +12,6 @@
 
 #include <gtest/gtest.h>
 
-#include <csignal>
-#include <sys/resource.h>
 
 namespace {
 
@@ -165,17 +164,10 @@ TEST_F(ChemistryFileTest, InterruptedSave_LeavesTheEarlierFileWhole)
 {
     const QByteArray earlier = ChemistryFile::FileBytes(QStringLiteral("ancien contenu\r"));
     WriteAll(Path("Titrage.che"), earlier);
-    // Writes beyond a size limit fail as on a full disk; the signal that would end the process
-    // is ignored meanwhile.
-    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit old{};
-    getrlimit(RLIMIT_FSIZE, &old);
-    rlimit limit = old;
-    limit.rlim_cur = 4096;
-    setrlimit(RLIMIT_FSIZE, &limit);
-    EXPECT_THROW(ChemistryFile::Write(Path("Titrage.che"), QString(20000, QLatin1Char('7'))), FileError);
-    setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, oldHandler);
+    {
+        const FileSizeLimit full(4096);
+        EXPECT_THROW(ChemistryFile::Write(Path("Titrage.che"), QString(20000, QLatin1Char('7'))), FileError);
+    }
     EXPECT_EQ(ReadAll(Path("Titrage.che")), earlier);
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("Titrage.che")});
 }
@@ -188,6 +180,35 @@ TEST_F(ChemistryFileTest, DataFolder_IsValeursBesideTheProgramOrTheFallbackWhenT
     WriteAll(Path("Systeme"), "x");
     EXPECT_EQ(DataFolder::Resolve(Path("Systeme"), Path("Documents")), Path("Documents/Quorin/Valeurs"));
     EXPECT_TRUE(DataFolder::IsWritable(Path("Documents/Quorin/Valeurs")));
+}
+
+TEST(ChemistryFileMemoryTest, PointsNeedingMoreThanAQuarterOfTheMemory_RefusedWithTheSizes)
+{
+    constexpr qint64 kGiB = qint64(1) << 30;
+    const qint64 largestOn8GiB = 8 * kGiB / 4 / ChemistryFile::kMemoryPerFileByte;
+    const struct Case {
+        qint64 fileBytes;
+        qint64 machine;
+        bool refused;
+    } cases[] = {
+        {largestOn8GiB, 8 * kGiB, false},
+        {largestOn8GiB + 1, 8 * kGiB, true},
+        {208'000'000, 8 * kGiB, true},
+        {208'000'000, 32 * kGiB, false},
+        {208'000'000, 0, false},  // the system does not say: no refusal
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.fileBytes);
+        bool refused = false;
+        try {
+            ChemistryFile::CheckFitsInMemory(QStringLiteral("/tmp/gros.che"), c.fileBytes, c.machine);
+        } catch (const FileError& error) {
+            refused = true;
+            EXPECT_TRUE(error.Text().startsWith(QStringLiteral("Le fichier « /tmp/gros.che » est trop volumineux pour cet ordinateur")));
+            EXPECT_TRUE(error.Text().endsWith(QStringLiteral("plus du quart des 8,0 Go qu'il possède"))) << error.what();
+        }
+        EXPECT_EQ(refused, c.refused);
+    }
 }
 
 }  // namespace

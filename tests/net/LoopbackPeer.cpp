@@ -80,6 +80,20 @@ int Connect(std::uint16_t port)
     return fd;
 }
 
+int ConnectFrom(const char* from, std::uint16_t port)
+{
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in source = Loopback(0);
+    ::inet_pton(AF_INET, from, &source.sin_addr);
+    const sockaddr_in sa = Loopback(port);
+    if (::bind(fd, reinterpret_cast<const sockaddr*>(&source), sizeof source) != 0
+        || ::connect(fd, reinterpret_cast<const sockaddr*>(&sa), sizeof sa) != 0) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
 bool SendAll(int fd, const QByteArray& bytes)
 {
     qsizetype done = 0;

@@ -32,6 +32,8 @@ private:
 std::uint16_t UnusedPort();
 // A blocking connection to 127.0.0.1:port, or -1.
 int Connect(std::uint16_t port);
+// The same from another loopback address ("127.0.0.7"), as another computer would come.
+int ConnectFrom(const char* from, std::uint16_t port);
 bool SendAll(int fd, const QByteArray& bytes);
 // Up to `count` bytes: fewer when the peer closes or the time runs out.
 QByteArray Receive(int fd, int count, int timeoutMs = 5000);

@@ -302,6 +302,46 @@ TEST(TMsgServer, PeerThatDoesNotCloseAfterTheReply_IsClosedByTheServer)
     EXPECT_EQ(recording.Count(), 1);
 }
 
+// A place is held for the exchange only: once its reply is written, the next sender is served,
+// even while the peer that had it has not closed yet.
+TEST(TMsgServer, PlaceFreedAtTheEndOfEachExchange_OneAfterAnotherAllAcknowledged)
+{
+    RecordingServer recording;
+    recording.server.SetServerLimits({1, 10'000, 30'000, 5'000, 1});
+    std::atomic<bool> lingererAcknowledged{false};
+    std::atomic<int> lingererClosed{-1};
+    Thread lingerer([&] {
+        const int fd = ConnectFrom("127.0.0.2", recording.server.LocalPort());
+        SendAll(fd, "00000003abc");
+        lingererAcknowledged = Receive(fd, 16) == kAck;
+        // Keeps its end open; the server closes it when its place is wanted.
+        bool closed = false;
+        ReceiveUntilClose(fd, 5000, &closed);
+        lingererClosed = closed ? 1 : 0;
+        Close(fd);
+    });
+    ASSERT_TRUE(PumpUntil([&] { return lingererAcknowledged.load(); }, 3000));
+
+    TMsgSender sender;
+    sender.SetBindAddress(QHostAddress(QStringLiteral("127.0.0.3")));
+    sender.SetHost(QStringLiteral("127.0.0.1"));
+    sender.SetPort(recording.server.LocalPort());
+    sender.SetReplyLimit(5000);
+    int acknowledged = 0;
+    for (int k = 0; k < 20; ++k) {
+        try {
+            acknowledged += sender.SendText(QStringLiteral("message %1").arg(k)) == QString::fromLatin1(kAck) ? 1 : 0;
+        } catch (const ESocketError& error) {
+            ADD_FAILURE() << error.what();
+        }
+    }
+    EXPECT_EQ(acknowledged, 20);
+    EXPECT_TRUE(PumpUntil([&] { return lingererClosed >= 0 && recording.Idle(); }, 8000));
+    lingerer.Join();
+    EXPECT_EQ(lingererClosed, 1);
+    EXPECT_EQ(recording.Count(), 21);
+}
+
 TEST(TMainMsgServer, SendToItself_DeliveredAndSendReturnsNormally)
 {
     TMainMsgServer msgServer1(nullptr, 0, QHostAddress(QHostAddress::LocalHost));

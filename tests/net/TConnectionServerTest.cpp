@@ -1,5 +1,6 @@
 #include "EchoServer.h"
 #include "LoopbackPeer.h"
+#include "MessageLog.h"
 #include "QtPrinting.h"
 
 #include <QElapsedTimer>
@@ -176,13 +177,16 @@ TEST(TConnectionServer, Limits_EndConnectionsThatHoldTheServer)
         TConnectionServer::Limits limits;
         int minMs;
         int maxMs;
+        QString journal;  // what the journal says of it
     };
     // Each case: one peer that never completes a request; when is it closed by the server?
     const Case cases[] = {
-        {"sans progrès", {64, 300, 30'000, 5'000}, 250, 2000},
-        {"trop long", {64, 10'000, 600, 5'000}, 550, 2500},
+        {"sans progrès", {64, 300, 30'000, 5'000}, 250, 2000,
+         QStringLiteral("lecture arrêtée, plus rien reçu pendant 0,3 s (0 octet(s) reçu(s))")},
+        {"trop long", {64, 10'000, 600, 5'000}, 550, 2500, QStringLiteral("lecture arrêtée, échange plus long que 0,6 s")},
     };
     for (const Case& c : cases) {
+        MessageLog log;
         ServeStats stats;
         EchoServer server(&stats);
         server.ListenOnLoopback(c.limits);
@@ -206,6 +210,62 @@ TEST(TConnectionServer, Limits_EndConnectionsThatHoldTheServer)
         peer.Join();
         EXPECT_GE(closedAfter, c.minMs) << c.name;
         EXPECT_LT(closedAfter, c.maxMs) << c.name;
+        const QStringList interrupted = log.Lines().filter(QStringLiteral("Echange avec 127.0.0.1 interrompu : "));
+        ASSERT_EQ(interrupted.size(), 1) << c.name;
+        EXPECT_TRUE(interrupted[0].contains(c.journal)) << interrupted[0].toStdString();
+    }
+}
+
+TEST(TConnectionServer, Limits_PerAddressAndInAll_SilentPeersTurnAwayOnlyWhatTheLimitsSay)
+{
+    struct Case {
+        const char* name;
+        TConnectionServer::Limits limits;
+        std::vector<std::pair<const char*, int>> silent;  // address, connections that send nothing
+        int held;
+        bool otherServed;  // a connection from yet another address, afterwards
+    };
+    const Case cases[] = {
+        // One computer opens more than its share: the rest of its connections are closed at
+        // once, and another computer is served while it holds its places.
+        {"une adresse", {64, 10'000, 30'000, 5'000, 4}, {{"127.0.0.2", 10}}, 4, true},
+        {"deux adresses", {64, 10'000, 30'000, 5'000, 4}, {{"127.0.0.2", 6}, {"127.0.0.3", 5}}, 8, true},
+        // Several computers fill every place: the limit in all still holds.
+        {"toutes les places", {6, 10'000, 30'000, 5'000, 4}, {{"127.0.0.2", 4}, {"127.0.0.3", 4}}, 6, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ServeStats stats;
+        EchoServer server(&stats);
+        server.ListenOnLoopback(c.limits);
+        int contacts = 0;
+        server.OnClientContact = [&](QObject*) { ++contacts; };
+        std::vector<int> silent;
+        for (const auto& [address, count] : c.silent)
+            for (int i = 0; i < count; ++i)
+                silent.push_back(ConnectFrom(address, server.LocalPort()));
+        ASSERT_TRUE(PumpUntil([&] { return contacts == static_cast<int>(silent.size()); }, 5000));
+        EXPECT_EQ(server.ClientCount(), c.held);
+        int closed = 0;
+        for (const int fd : silent) {
+            bool wasClosed = false;
+            ReceiveUntilClose(fd, 20, &wasClosed);
+            closed += wasClosed ? 1 : 0;
+        }
+        EXPECT_EQ(closed, static_cast<int>(silent.size()) - c.held);
+
+        std::atomic<int> served{-1};
+        Thread other([&] {
+            const int fd = ConnectFrom("127.0.0.9", server.LocalPort());
+            served = Exchange(fd, "autre...") ? 1 : 0;
+            Close(fd);
+        });
+        EXPECT_TRUE(PumpUntil([&] { return served >= 0; }, 5000));
+        other.Join();
+        EXPECT_EQ(served == 1, c.otherServed);
+        for (const int fd : silent)
+            Close(fd);
+        EXPECT_TRUE(PumpUntil([&] { return ServerIdle(server); }, 5000));
     }
 }
 
