@@ -7,6 +7,7 @@
 //   bench_class_station                 a station in this process, on a free loopback port, 7 rounds
 //   bench_class_station --port 6711     one round sent to a running program on this computer
 //   options: --hote ADRESSE, --tours N
+#include "BenchEnvironment.h"
 #include "Clock.h"
 #include "NumberText.h"
 #include "ReceivedMeasurements.h"
@@ -155,6 +156,7 @@ double Median(std::vector<double> values)
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
+    const BenchEnvironment environment;
     QString host = QStringLiteral("127.0.0.1");
     int port = 0;
     int rounds = 0;

@@ -105,16 +105,14 @@ void RunRecovery::BeginRun(const QDateTime& started)
     }
     run_ = {path, std::move(lock)};
     writer_->Open(path);
-    writer_->Append(RecoveryFile::Header(started));
-    writer_->Sync();
+    writer_->Append(RecoveryFile::Header(started), true);
 }
 
 void RunRecovery::Sample(std::int64_t endMs, double pH)
 {
     if (run_.path.isEmpty())
         return;
-    writer_->Append(RecoveryFile::SampleLine(++samples_, endMs, pH));
-    writer_->Sync();
+    writer_->Append(RecoveryFile::SampleLine(++samples_, endMs, pH), true);
     LogWriterFailure();
 }
 

@@ -3,10 +3,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QLockFile>
 
+#include <chrono>
 #include <utility>
-#include <vector>
 
 #ifdef Q_OS_WIN
 #include <io.h>
@@ -43,174 +42,196 @@ void SyncFolder(const QString& folder)
 }  // namespace
 
 struct RecoveryWriter::Command {
-    enum class Kind { Open, Append, Sync, Close, Remove, Release } kind;
+    enum class Kind { None, Open, Append, Sync, Close, Remove, Release, End } kind = Kind::None;
     QString path;
     QByteArray bytes;
+    bool sync = false;
     std::unique_ptr<QLockFile> lock;
 };
 
-struct RecoveryWriter::State {
-    std::mutex mutex;
-    std::condition_variable wake;
-    std::condition_variable idle;
-    std::deque<Command> queue;  // guarded by mutex
-    bool busy = false;          // guarded by mutex
-    bool ending = false;        // guarded by mutex
-    QString failure;            // guarded by mutex
-    int syncs = 0;              // guarded by mutex
-    // The writing thread's own.
-    std::unique_ptr<QFile> file;
+struct RecoveryWriter::Node {
+    std::atomic<Node*> next{nullptr};
+    Command command;
 };
 
 RecoveryWriter::RecoveryWriter()
-    : state_(std::make_unique<State>())
+    : head_(new Node)
+    , tail_(head_.load())
     , thread_([this] { Run(); })
 {
 }
 
 RecoveryWriter::~RecoveryWriter()
 {
-    {
-        std::lock_guard lock(state_->mutex);
-        state_->ending = true;
-    }
-    state_->wake.notify_all();
+    auto end = std::make_unique<Node>();
+    end->command.kind = Command::Kind::End;
+    Queue(std::move(end));
     thread_.join();
+    delete tail_;
 }
 
-void RecoveryWriter::Queue(Command command)
+void RecoveryWriter::Queue(std::unique_ptr<Node> node)
 {
-    {
-        std::lock_guard lock(state_->mutex);
-        state_->queue.push_back(std::move(command));
+    Node* const added = node.release();
+    Node* const previous = head_.exchange(added, std::memory_order_acq_rel);
+    previous->next.store(added, std::memory_order_release);
+    pushed_.fetch_add(1, std::memory_order_release);
+    std::unique_lock lock(wakeLock_, std::try_to_lock);
+    if (lock.owns_lock())
+        wake_.notify_one();
+}
+
+RecoveryWriter::Node* RecoveryWriter::Next()
+{
+    for (;;) {
+        Node* const next = tail_->next.load(std::memory_order_acquire);
+        if (next) {
+            // The one before, whose command is done, goes.
+            delete tail_;
+            tail_ = next;
+            return next;
+        }
+        std::unique_lock lock(wakeLock_);
+        if (!tail_->next.load(std::memory_order_acquire))
+            wake_.wait_for(lock, std::chrono::milliseconds(kMissedWakeMs));
     }
-    state_->wake.notify_one();
 }
 
 void RecoveryWriter::Open(const QString& path)
 {
-    Queue({Command::Kind::Open, path, {}, {}});
+    auto node = std::make_unique<Node>();
+    node->command.kind = Command::Kind::Open;
+    node->command.path = path;
+    Queue(std::move(node));
 }
 
-void RecoveryWriter::Append(const QByteArray& bytes)
+void RecoveryWriter::Append(const QByteArray& bytes, bool sync)
 {
-    Queue({Command::Kind::Append, {}, bytes, {}});
+    auto node = std::make_unique<Node>();
+    node->command.kind = Command::Kind::Append;
+    node->command.bytes = bytes;
+    node->command.sync = sync;
+    Queue(std::move(node));
 }
 
 void RecoveryWriter::Sync()
 {
-    Queue({Command::Kind::Sync, {}, {}, {}});
+    auto node = std::make_unique<Node>();
+    node->command.kind = Command::Kind::Sync;
+    Queue(std::move(node));
 }
 
 void RecoveryWriter::Close()
 {
-    Queue({Command::Kind::Close, {}, {}, {}});
+    auto node = std::make_unique<Node>();
+    node->command.kind = Command::Kind::Close;
+    Queue(std::move(node));
 }
 
 void RecoveryWriter::Remove(const QString& path, std::unique_ptr<QLockFile> lock)
 {
-    Queue({Command::Kind::Remove, path, {}, std::move(lock)});
+    auto node = std::make_unique<Node>();
+    node->command.kind = Command::Kind::Remove;
+    node->command.path = path;
+    node->command.lock = std::move(lock);
+    Queue(std::move(node));
 }
 
 void RecoveryWriter::Release(std::unique_ptr<QLockFile> lock)
 {
-    Queue({Command::Kind::Release, {}, {}, std::move(lock)});
+    auto node = std::make_unique<Node>();
+    node->command.kind = Command::Kind::Release;
+    node->command.lock = std::move(lock);
+    Queue(std::move(node));
 }
 
 QString RecoveryWriter::TakeFailure()
 {
-    std::lock_guard lock(state_->mutex);
-    return std::exchange(state_->failure, QString());
+    if (!failed_.exchange(false))
+        return {};
+    std::lock_guard lock(failureLock_);
+    return std::exchange(failure_, QString());
 }
 
 void RecoveryWriter::WaitIdle()
 {
-    std::unique_lock lock(state_->mutex);
-    state_->idle.wait(lock, [&] { return state_->queue.empty() && !state_->busy; });
-}
-
-int RecoveryWriter::SyncCount() const
-{
-    std::lock_guard lock(state_->mutex);
-    return state_->syncs;
+    const std::uint64_t target = pushed_.load(std::memory_order_acquire);
+    for (std::uint64_t done = done_.load(std::memory_order_acquire); done < target;
+         done = done_.load(std::memory_order_acquire))
+        done_.wait(done);
 }
 
 void RecoveryWriter::Run()
 {
-    State& s = *state_;
-    auto fail = [&s](const QString& text) {
-        s.file.reset();
-        std::lock_guard lock(s.mutex);
-        if (s.failure.isEmpty())
-            s.failure = text;
+    std::unique_ptr<QFile> file;
+    auto fail = [&](const QString& path, const QString& reason) {
+        file.reset();
+        std::lock_guard lock(failureLock_);
+        if (failure_.isEmpty())
+            failure_ = QStringLiteral("« %1 » : %2").arg(QDir::toNativeSeparators(path), reason);
+        failed_ = true;
     };
-    auto closeFile = [&s] { s.file.reset(); };
+    // The flush asked for is made once nothing more is queued (before the command is counted
+    // done), or before the file is closed: asks that pile up while the disk is slow make one.
+    bool syncWanted = false;
+    auto flush = [&] {
+        if (!syncWanted || !file)
+            return;
+        syncWanted = false;
+        if (!file->flush() || !SyncHandle(file->handle()))
+            fail(file->fileName(), file->errorString());
+        ++syncs_;
+    };
+    auto finished = [this] {
+        done_.fetch_add(1, std::memory_order_release);
+        done_.notify_all();
+    };
     for (;;) {
-        std::vector<Command> batch;
-        {
-            std::unique_lock lock(s.mutex);
-            s.busy = false;
-            s.idle.notify_all();
-            s.wake.wait(lock, [&] { return s.ending || !s.queue.empty(); });
-            if (s.queue.empty())
-                return;
-            s.busy = true;
-            while (!s.queue.empty()) {
-                batch.push_back(std::move(s.queue.front()));
-                s.queue.pop_front();
+        Command& command = Next()->command;
+        switch (command.kind) {
+        case Command::Kind::Open: {
+            flush();
+            file.reset();
+            auto opened = std::make_unique<QFile>(command.path);
+            const QString folder = QFileInfo(command.path).absolutePath();
+            if (!QDir().mkpath(folder) || !opened->open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered)) {
+                fail(command.path, opened->errorString());
+                break;
             }
+            file = std::move(opened);
+            SyncFolder(folder);
+            break;
         }
-        // Appends are written as they come; the flush asked for by any Sync of the batch is
-        // made once, after them, or before the file is closed.
-        bool syncWanted = false;
-        auto flush = [&] {
-            if (!syncWanted || !s.file)
-                return;
-            syncWanted = false;
-            if (!s.file->flush() || !SyncHandle(s.file->handle()))
-                fail(QStringLiteral("« %1 » : %2").arg(QDir::toNativeSeparators(s.file->fileName()),
-                                                     s.file->errorString()));
-            std::lock_guard lock(s.mutex);
-            ++s.syncs;
-        };
-        for (Command& command : batch) {
-            switch (command.kind) {
-            case Command::Kind::Open: {
-                flush();
-                closeFile();
-                auto file = std::make_unique<QFile>(command.path);
-                if (!QDir().mkpath(QFileInfo(command.path).absolutePath())
-                    || !file->open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered)) {
-                    fail(QStringLiteral("« %1 » : %2").arg(QDir::toNativeSeparators(command.path), file->errorString()));
-                    break;
-                }
-                s.file = std::move(file);
-                SyncFolder(QFileInfo(command.path).absolutePath());
-                break;
-            }
-            case Command::Kind::Append:
-                if (s.file && s.file->write(command.bytes) != command.bytes.size())
-                    fail(QStringLiteral("« %1 » : %2").arg(QDir::toNativeSeparators(s.file->fileName()),
-                                                         s.file->errorString()));
-                break;
-            case Command::Kind::Sync:
-                syncWanted = true;
-                break;
-            case Command::Kind::Close:
-                flush();
-                closeFile();
-                break;
-            case Command::Kind::Remove:
-                if (s.file && QFileInfo(s.file->fileName()) == QFileInfo(command.path))
-                    closeFile();
-                QFile::remove(command.path);
-                command.lock.reset();
-                break;
-            case Command::Kind::Release:
-                command.lock.reset();
-                break;
-            }
+        case Command::Kind::Append:
+            if (file && file->write(command.bytes) != command.bytes.size())
+                fail(file->fileName(), file->errorString());
+            syncWanted = syncWanted || command.sync;
+            break;
+        case Command::Kind::Sync:
+            syncWanted = true;
+            break;
+        case Command::Kind::Close:
+            flush();
+            file.reset();
+            break;
+        case Command::Kind::Remove:
+            if (file && QFileInfo(file->fileName()) == QFileInfo(command.path))
+                file.reset();
+            QFile::remove(command.path);
+            break;
+        case Command::Kind::Release:
+        case Command::Kind::None:
+            break;
+        case Command::Kind::End:
+            flush();
+            finished();
+            return;
         }
-        flush();
+        // The lock goes only after what it guards is done.
+        command.lock.reset();
+        command.bytes = QByteArray();
+        if (!tail_->next.load(std::memory_order_acquire))
+            flush();
+        finished();
     }
 }

@@ -4,21 +4,25 @@
 #include <QLockFile>
 #include <QString>
 
-#include <condition_variable>
-#include <deque>
+#include <atomic>
+#include <cstdint>
 #include <memory>
 #include <mutex>
+#include <condition_variable>
 #include <thread>
 
-
-
 // Appends a run's recovery lines to its file on a thread of its own, so that a slow disk (a
-// network home folder, a worn USB key) never makes the window wait: the caller only queues the
-// bytes. Sync asks for what is queued to be forced to the disk; several asks that come while a
-// flush is under way make one flush. Failures never reach the caller: the first one is kept
-// for TakeFailure, and the lines after it are dropped.
+// network home folder, a worn USB key) never makes the window wait: queuing takes no lock that
+// the writing thread holds, so the caller never waits on it, even while that thread is stalled
+// in the disk. Sync asks for what is queued to be forced to the disk; several asks that come
+// while a flush is under way make one flush. Failures never reach the caller: the first one is
+// kept for TakeFailure, and the lines after it are dropped.
+//
+// One thread queues (the window's); the writer's own thread does the rest.
 class RecoveryWriter {
 public:
+    static constexpr int kMissedWakeMs = 50;
+
     RecoveryWriter();
     // Does what is queued, then ends the thread.
     ~RecoveryWriter();
@@ -27,7 +31,8 @@ public:
 
     // Creates (or empties) the file that the next lines go to; an open file is closed first.
     void Open(const QString& path);
-    void Append(const QByteArray& bytes);
+    // With `sync`, as Append followed by Sync.
+    void Append(const QByteArray& bytes, bool sync = false);
     void Sync();
     // Closes the file, which stays.
     void Close();
@@ -41,14 +46,29 @@ public:
     // Until everything queued so far is done (tests and benchmarks).
     void WaitIdle();
     // Flushes to the disk made since the start.
-    int SyncCount() const;
+    int SyncCount() const { return syncs_; }
 
 private:
     struct Command;
-    struct State;
-    void Queue(Command command);
+    struct Node;
+    void Queue(std::unique_ptr<Node> node);
+    Node* Next();
     void Run();
 
-    std::unique_ptr<State> state_;
+    // The queue: the caller links nodes at the head, the writer takes them at the tail (a
+    // linked list with a placeholder node, so that neither side ever waits for the other).
+    std::atomic<Node*> head_;
+    Node* tail_;
+    // Wakes the writer. The caller only tries its lock: when the writer holds it, the writer is
+    // about to look at the queue or to wait, and a wake missed in that moment costs the writer at
+    // most kMissedWakeMs before it looks again.
+    std::mutex wakeLock_;
+    std::condition_variable wake_;
+    std::atomic<std::uint64_t> pushed_{0};
+    std::atomic<std::uint64_t> done_{0};
+    std::atomic<int> syncs_{0};
+    std::atomic<bool> failed_{false};
+    std::mutex failureLock_;
+    QString failure_;  // guarded by failureLock_
     std::thread thread_;
 };
