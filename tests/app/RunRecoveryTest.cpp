@@ -157,6 +157,35 @@ TEST_F(RunRecoveryTest, FileOfACopyStillRunningIsNotOffered)
     other.OfferLeftRuns();
     EXPECT_FALSE(asked);
     EXPECT_EQ(LeftFiles().size(), 1);
+
+    // Closing the window during the run, confirmed: its points are not kept.
+    window->SetQuitDuringRunQuestion([] { return true; });
+    EXPECT_TRUE(window->close());
+    window->Recovery().Writer().WaitIdle();
+    EXPECT_TRUE(LeftFiles().isEmpty());
+}
+
+TEST_F(RunRecoveryTest, SeveralLeftRunsAreOfferedNewestFirst)
+{
+    const QDateTime monday(QDate(2024, 5, 6), QTime(9, 5));
+    const struct {
+        const char* name;
+        QDateTime started;
+        int samples;
+    } runs[] = {{"a", monday.addDays(1), 2}, {"b", monday.addDays(3), 3}, {"c", monday, 4}};
+    for (const auto& run : runs) {
+        QByteArray bytes = RecoveryFile::Header(run.started);
+        for (int n = 1; n <= run.samples; ++n)
+            bytes += RecoveryFile::SampleLine(n, 1000 + (n - 1) * 1500, 7);
+        QFile file(QDir(stateDir->Path()).filePath(RunRecovery::FilePrefix() + QLatin1String(run.name) + QStringLiteral(".txt")));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    }
+    Answer(false);
+    window->OfferLeftRuns();
+    EXPECT_EQ(questions, (QStringList{RunRecovery::QuestionText(monday.addDays(3).addMSecs(4000), 3),
+                                      RunRecovery::QuestionText(monday.addDays(1).addMSecs(2500), 2),
+                                      RunRecovery::QuestionText(monday.addMSecs(5500), 4)}));
 }
 
 TEST_F(RunRecoveryTest, FailedAutomaticSaveKeepsTheRecoveryFileUntilASaveSucceeds)
