@@ -26,6 +26,7 @@
 //   options: --hote ADRESSE, --tours N (rounds of the class, 7 by default),
 //            --selection N (the station's part with N selected only),
 //            --une-adresse oui (the 50 senders all from 127.0.0.101, as behind one address)
+#include "BenchEnvironment.h"
 #include "Clock.h"
 #include "NumberText.h"
 #include "ReceivedMeasurements.h"
@@ -469,6 +470,7 @@ bool RunStationWindow(Station& station, const std::vector<QString>& texts, const
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
+    const BenchEnvironment environment;
     // One line per message received would drown the figures.
     QLoggingCategory::setFilterRules(QStringLiteral("quorin.*.info=false"));
     QString host = QStringLiteral("127.0.0.1");

@@ -1,6 +1,7 @@
 // Processor time that a client of the socket link spends waiting for a reply that never
 // comes: a loopback peer accepts and stays silent, the client reads for 2 s and is cancelled.
 // Target: under 50 ms. Loopback only.
+#include "BenchEnvironment.h"
 #include "ESocketAbort.h"
 #include "TSocketLink.h"
 
@@ -30,6 +31,7 @@ double ProcessCpuMs()
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
+    const BenchEnvironment environment;
     constexpr int kWaitMs = 2000;
     constexpr double kTargetMs = 50.0;
 

@@ -7,13 +7,13 @@
 //
 // Prints one line per size: the median of the repetitions, in seconds of processor time.
 // Linear cost shows as a constant "µs/point" column.
+#include "BenchEnvironment.h"
 #include "BoardSetup.h"
 #include "ChemistryFile.h"
 #include "Clock.h"
 #include "MeasurementRecord.h"
 #include "NumberText.h"
 #include "RecordChart.h"
-#include "StartupValues.h"
 #include "TFAcquisition.h"
 
 #include <QApplication>
@@ -22,7 +22,6 @@
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QMouseEvent>
-#include <QTemporaryDir>
 #include <QThread>
 
 #include <sys/resource.h>
@@ -149,8 +148,7 @@ double Median(std::vector<double> values)
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
-    QTemporaryDir dir;
-    StartupValues::SetProgramDir(dir.path());
+    const BenchEnvironment environment;
     std::vector<int> sizes;
     for (const QString& argument : app.arguments().mid(1))
         sizes.push_back(argument.toInt());
@@ -163,7 +161,7 @@ int main(int argc, char** argv)
 
     std::printf("%10s %10s %12s %12s %12s\n", "points", "file MB", "open cpu s", "µs/point", "zoom cpu s");
     for (const int points : sizes) {
-        const QString path = QDir(dir.path()).filePath(QStringLiteral("Mesures%1.che").arg(points));
+        const QString path = QDir(environment.Path()).filePath(QStringLiteral("Mesures%1.che").arg(points));
         ChemistryFile::Write(path, ChemistryFile::BuildFileText(QStringList(), HeaderValues(), CurveText(points)));
         const int repetitions = points >= 1'000'000 ? 3 : 5;
         std::vector<double> opens;

@@ -236,6 +236,7 @@ void DataCommands::FinishOpen(const QString& path, MeasurementTextIo::TableRows 
     }
     record_.SetChartTitles(false);
     document_.TakeMeasurementText(record_);
+    emit HeldCopyTaken();
     ShowPointCount(record_.PointCount());
     LogOpened(path);
     if (chartError)
@@ -247,6 +248,7 @@ void DataCommands::Enregistrer1Click()
     if (record_.PointCount() == 0)
         return;
     LogSaved(document_.SaveNumbered(DataFolderPath(), document_.BuildFileText()));
+    emit HeldCopySaved();
 }
 
 void DataCommands::Enregistrersous1Click()
@@ -265,6 +267,7 @@ void DataCommands::Enregistrersous1Click()
         return;
     ChemistryFile::Write(path, fileText);
     LogSaved(path);
+    emit HeldCopySaved();
 }
 
 void DataCommands::FinishRun()
@@ -272,7 +275,9 @@ void DataCommands::FinishRun()
     if (record_.PointCount() == 0)
         return;
     document_.TakeMeasurementText(record_);
+    emit HeldCopyTaken();
     LogSaved(document_.SaveNumbered(DataFolderPath(), document_.BuildFileText()));
+    emit HeldCopySaved();
 }
 
 void DataCommands::Ajouteruncommentaire1Click()

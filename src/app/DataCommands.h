@@ -90,6 +90,12 @@ public slots:
     // takes the table and the file text is saved under the next numbered name.
     void FinishRun();
 
+signals:
+    // The held copy was written to a file (a numbered save, "Enregistrer sous...", the end of a run).
+    void HeldCopySaved();
+    // The held copy now holds other points (the end of a run, an open).
+    void HeldCopyTaken();
+
 private:
     bool RefusedDuringRun();
     void ReadAndOpen(const QString& path);

@@ -1,9 +1,10 @@
 #include "Journal.h"
 
+#include "StartupValues.h"
+
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
-#include <QStandardPaths>
 
 #include <atomic>
 #include <mutex>
@@ -50,7 +51,7 @@ QString CategoryName(const QMessageLogContext& context)
 
 QString Journal::DefaultFolder()
 {
-    return QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
+    return StartupValues::StateDir();
 }
 
 QString Journal::FileName()

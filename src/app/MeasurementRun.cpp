@@ -9,9 +9,11 @@
 #include "NumberText.h"
 #include "TFAcquisition.h"
 #include "MeasurementThread.h"
+#include "RunRecovery.h"
 #include "VolumeReconstruction.h"
 
 #include <QApplication>
+#include <QDateTime>
 #include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
@@ -56,9 +58,11 @@ void MeasurementRun::Start()
     samplesTaken_ = 0;
     // A reading still coming for an earlier run is not this run's.
     pendingTag_ = 0;
-    pressesUnderWay_.clear();
+    runStartMs_ = clock_.NowMs();
+    sampleEndsMs_.clear();
+    pressesMs_.clear();
     // The first sample comes one timer interval after the start and stands for time 0.
-    firstSampleStartMs_ = clock_.NowMs() + TFAcquisition::kTimerIntervalMs;
+    firstSampleStartMs_ = runStartMs_ + TFAcquisition::kTimerIntervalMs;
     window_.Timer1->start(TFAcquisition::kTimerIntervalMs);
     window_.Button1->setEnabled(false);
     window_.RadioGroup1->setEnabled(false);
@@ -68,6 +72,8 @@ void MeasurementRun::Start()
     window_.Edit6->setText(QStringLiteral("0"));
     window_.Label8->setText(QStringLiteral("Nombre de points mesurés"));
     qCInfo(lcApp).noquote() << QStringLiteral("Mesure lancée");
+    if (recovery_)
+        recovery_->BeginRun(QDateTime::currentDateTime());
 }
 
 void MeasurementRun::Timer1Timer()
@@ -91,35 +97,24 @@ void MeasurementRun::SampleMeasured(const BoardReading& reading)
     }
     const bool taken = ErrorBox::Guard([&] {
         MeasurementRecord& record = window_.Record();
-        // Presses handled in the last moments before this reading came back, but made after
-        // its sample ended, belong to its row: the row before gets back what it held.
-        const auto late = std::find_if(pressesUnderWay_.begin(), pressesUnderWay_.end(),
-                                       [&](const Press& press) { return press.ms >= reading.endedMs; });
-        const bool anyLate = late != pressesUnderWay_.end();
-        const std::int64_t latestPressMs = anyLate ? pressesUnderWay_.back().ms : 0;
-        if (anyLate) {
-            const auto firstRecorded =
-                std::find_if(late, pressesUnderWay_.end(), [](const Press& press) { return press.recorded; });
-            if (firstRecorded != pressesUnderWay_.end())
-                record.SetCell(MeasurementRecord::ColValidation, record.PointCount(), firstRecorded->cellBefore);
-            validationCount_ += static_cast<int>(
-                std::count_if(late, pressesUnderWay_.end(), [](const Press& press) { return !press.recorded; }));
-        }
-        pressesUnderWay_.clear();
-
         if (samplesTaken_ == 0)
             firstSampleStartMs_ = reading.startedMs;
         lastSampleTick_ = reading.endedMs;
         ++samplesTaken_;
+        sampleEndsMs_.push_back(reading.endedMs - runStartMs_);
         electrode_.ElectrodeVoltage(reading.voltage1, reading.voltage2);
         const double u = electrode_.LastVoltage();
         const double pH = electrode_.VoltageToPH(u);
         window_.Edit1->setText(NumberText::Fixed(u, 4, 3));
         window_.Edit2->setText(NumberText::Fixed(pH, 4, 2));
         record.AppendSample(pH);
-        if (anyLate) {
-            WriteMark(latestPressMs);
-            ShowNextVolume();
+        if (recovery_)
+            recovery_->Sample(sampleEndsMs_.back(), pH);
+        // Presses handled in the last moments before this reading came back, but made after
+        // its sample ended, belong to its row: the row before keeps only its own.
+        if (!pressesMs_.empty() && pressesMs_.back() >= sampleEndsMs_.back()) {
+            ShowMarks(std::max(1, record.PointCount() - 1));
+            CountPresses();
         }
         ScheduleNextSample();
         return true;
@@ -152,29 +147,51 @@ void MeasurementRun::ScheduleNextSample()
 
 void MeasurementRun::ValidateVolume()
 {
-    const std::int64_t pressMs = clock_.NowMs();
-    const MeasurementRecord& record = window_.Record();
-    const QString cellBefore = record.Cell(MeasurementRecord::ColValidation, record.PointCount());
-    const bool recorded = RecordPress(pressMs);
-    if (SampleUnderWay())
-        pressesUnderWay_.push_back({pressMs, recorded, cellBefore});
-}
-
-bool MeasurementRun::RecordPress(std::int64_t pressMs)
-{
+    if (!measuring_)
+        return;
+    // Every press is kept with its own time, however many come between two samples.
+    pressesMs_.push_back(clock_.NowMs() - runStartMs_);
+    if (recovery_)
+        recovery_->Press(pressesMs_.back());
+    // Before the first sample there is no row to mark; a press made while that sample is under
+    // way counts once its reading shows that the sample ended before it.
     if (window_.Record().PointCount() == 0)
-        return false;
-    WriteMark(pressMs);
-    ++validationCount_;
-    ShowNextVolume();
-    return true;
+        return;
+    ShowMarks(window_.Record().PointCount());
+    CountPresses();
 }
 
-void MeasurementRun::WriteMark(std::int64_t pressMs)
+std::vector<VolumeReconstruction::Mark> MeasurementRun::Marks() const
 {
-    // From the middle of the latest sample's averaging window to the key press.
-    const double seconds = static_cast<double>(pressMs - lastSampleTick_ + kSampleDurationMs / 2) / 1000.0;
-    window_.Record().SetValidationCell(seconds);
+    return VolumeReconstruction::MarksOfPresses(sampleEndsMs_, pressesMs_, kSampleDurationMs);
+}
+
+void MeasurementRun::ShowMarks(int firstRow)
+{
+    MeasurementRecord& record = window_.Record();
+    const int rows = record.PointCount();
+    if (firstRow > rows)
+        return;
+    std::vector<QString> cells(static_cast<std::size_t>(rows - firstRow + 1));
+    for (const VolumeReconstruction::Mark& mark : Marks())
+        if (mark.row >= firstRow && mark.row <= rows)
+            cells[static_cast<std::size_t>(mark.row - firstRow)] = NumberText::General(mark.seconds);
+    for (int row = firstRow; row <= rows; ++row) {
+        const QString& cell = cells[static_cast<std::size_t>(row - firstRow)];
+        if (record.Cell(MeasurementRecord::ColValidation, row) != cell)
+            record.SetCell(MeasurementRecord::ColValidation, row, cell);
+    }
+}
+
+void MeasurementRun::CountPresses()
+{
+    const int before = validationCount_;
+    validationCount_ = sampleEndsMs_.empty()
+        ? 0
+        : static_cast<int>(std::count_if(pressesMs_.begin(), pressesMs_.end(),
+                                         [first = sampleEndsMs_.front()](std::int64_t press) { return press >= first; }));
+    if (validationCount_ != before)
+        ShowNextVolume();
 }
 
 void MeasurementRun::ShowNextVolume()
@@ -187,31 +204,72 @@ void MeasurementRun::Stop()
     measuring_ = false;
     // The sample under way, if any, is not kept: its reading is dropped when it comes back.
     pendingTag_ = 0;
-    pressesUnderWay_.clear();
     SetFrameColour();
-    MeasurementRecord& record = window_.Record();
-    record.SetChartTitles(false);
+    window_.Record().SetChartTitles(false);
     window_.Edit3->setText(QStringLiteral("1"));
     window_.Timer1->stop();
-    // A failure here is reported, and the stop still completes: the points stay in the table.
-    const bool reconstructed = ErrorBox::Guard([&] {
-        VolumeReconstruction::ReconstructVolumes(record);
-        return true;
-    });
-    qCInfo(lcApp).noquote() << QStringLiteral("Mesure arrêtée : %1 échantillons, %2 volumes validés, %3 points retenus")
-                                   .arg(samplesTaken_)
-                                   .arg(validationCount_)
-                                   .arg(record.PointCount());
-    if (reconstructed && record.PointCount() != 0 && finishRun_)
-        ErrorBox::Guard([&] {
-            finishRun_();
-            return true;
-        });
-    window_.Edit6->setText(QString::number(record.PointCount()));
-    window_.Label8->setText(QStringLiteral("Nombre de points de mesure retenus"));
+    const Recovered outcome = Finish(QStringLiteral("Mesure arrêtée"));
+    // Kept until the points are saved somewhere.
+    if (recovery_)
+        recovery_->EndRun(outcome != Recovered::SaveFailed);
     window_.Button1->setEnabled(true);
     window_.RadioGroup1->setEnabled(true);
     window_.Button2->setText(QStringLiteral("&Mesurer"));
+}
+
+MeasurementRun::Recovered MeasurementRun::Finish(const QString& journalText)
+{
+    MeasurementRecord& record = window_.Record();
+    // A failure here is reported, and the stop still completes: the points stay in the table.
+    const bool reconstructed = ErrorBox::Guard([&] {
+        VolumeReconstruction::ReconstructVolumes(record, Marks());
+        return true;
+    });
+    qCInfo(lcApp).noquote() << QStringLiteral("%1 : %2 échantillons, %3 volumes validés, %4 points retenus")
+                                   .arg(journalText)
+                                   .arg(samplesTaken_)
+                                   .arg(validationCount_)
+                                   .arg(record.PointCount());
+    Recovered outcome = Recovered::NothingKept;
+    if (!reconstructed)
+        outcome = Recovered::SaveFailed;
+    else if (record.PointCount() != 0)
+        outcome = !finishRun_ || ErrorBox::Guard([&] {
+            finishRun_();
+            return true;
+        })
+            ? Recovered::Saved
+            : Recovered::SaveFailed;
+    window_.Edit6->setText(QString::number(record.PointCount()));
+    window_.Label8->setText(QStringLiteral("Nombre de points de mesure retenus"));
+    return outcome;
+}
+
+MeasurementRun::Recovered MeasurementRun::Recover(const RecoveryFile::Contents& run)
+{
+    if (measuring_)
+        return Recovered::SaveFailed;
+    MeasurementRecord& record = window_.Record();
+    pendingTag_ = 0;
+    record.SetChartTitles(true);
+    record.ResetRecord();
+    sampleEndsMs_ = run.sampleEndsMs;
+    pressesMs_ = run.pressesMs;
+    for (const double pH : run.pH)
+        record.AppendSample(pH);
+    samplesTaken_ = static_cast<int>(run.pH.size());
+    ShowMarks(1);
+    CountPresses();
+    record.SetChartTitles(false);
+    const Recovered outcome = Finish(QStringLiteral("Mesure interrompue récupérée"));
+    window_.Edit3->setText(QStringLiteral("1"));
+    return outcome;
+}
+
+void MeasurementRun::Abandon()
+{
+    if (measuring_ && recovery_)
+        recovery_->Abandon();
 }
 
 void MeasurementRun::Button2Enter()

@@ -1,6 +1,9 @@
 #pragma once
 
 #include "BoardReading.h"
+#include "RecoveryFile.h"
+#include "RunRecovery.h"
+#include "VolumeReconstruction.h"
 
 #include <QObject>
 #include <QString>
@@ -38,6 +41,8 @@ public:
     // held copy and saves the next numbered file. A failure it throws is reported and the
     // stop still completes.
     void SetFinishRun(std::function<void()> finish) { finishRun_ = std::move(finish); }
+    // Where every sample and press of a run is kept as it comes, for a run that a crash ends.
+    void SetRecovery(RunRecovery* recovery) { recovery_ = recovery; }
 
     bool Measuring() const { return measuring_; }
     // A sample has been asked for and its reading has not come back yet.
@@ -58,26 +63,30 @@ public:
     void ValidateVolume();
     void Button2Enter();
     void Button2Exit();
+    // The program ends during a run on the user's word: the run's points are not kept.
+    void Abandon();
+
+    using Recovered = RunRecovery::Outcome;
+    // Rebuilds the record from a run that a crash ended, as if Enter had ended it after its
+    // last whole sample: the volumes, the held copy and the next numbered save. Not during a run.
+    Recovered Recover(const RecoveryFile::Contents& run);
 
     // How a board failure is shown: the driver's status in the status bar, an exception in
     // the error box.
     static void ReportBoardFailure(TFAcquisition& window, const BoardReading& reading);
 
 private:
-    // A press made while a sample was under way: until its reading comes back, it is not
-    // known whether the press came before or after the end of that sample.
-    struct Press {
-        std::int64_t ms;
-        bool recorded;        // written in the row that was the latest at the press
-        QString cellBefore;   // that row's validation cell before the press wrote it
-    };
-
     void Start();
     void Stop();
+    // The end of a run, or of a run rebuilt from its recovery file: volumes, count, save.
+    Recovered Finish(const QString& journalText);
     void SampleMeasured(const BoardReading& reading);
-    // In the latest row, counted; nothing before the first sample.
-    bool RecordPress(std::int64_t pressMs);
-    void WriteMark(std::int64_t pressMs);
+    // The presses known so far, each in its row (a press made while a sample was under way
+    // moves to that sample's row once its reading shows that it ended before the press).
+    std::vector<VolumeReconstruction::Mark> Marks() const;
+    // Each of the rows from `firstRow` on shows the latest press in it, or nothing.
+    void ShowMarks(int firstRow);
+    void CountPresses();
     void ShowNextVolume();
     void ScheduleNextSample();
     void SetFrameColour();
@@ -87,6 +96,7 @@ private:
     MeasurementThread& board_;
     Clock& clock_;
     std::function<void()> finishRun_;
+    RunRecovery* recovery_ = nullptr;
     bool measuring_ = false;
     bool button2Focused_ = false;
     int validationCount_ = 0;
@@ -94,5 +104,9 @@ private:
     std::int64_t firstSampleStartMs_ = 0;
     std::int64_t lastSampleTick_ = 0;
     std::uint64_t pendingTag_ = 0;
-    std::vector<Press> pressesUnderWay_;
+    // On the clock, from the run's start: when each sample's measurement ended, and every
+    // Space press of the run, each kept with its own time.
+    std::int64_t runStartMs_ = 0;
+    std::vector<std::int64_t> sampleEndsMs_;
+    std::vector<std::int64_t> pressesMs_;
 };

@@ -5,10 +5,12 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QStandardPaths>
 
 namespace {
 QString programDir;
 QString helpFilePath;
+QString stateDir;
 }
 
 namespace StartupValues {
@@ -31,6 +33,16 @@ QString ProgramDirFromPath(const QString& programFilePath)
 void SetProgramDir(const QString& dir)
 {
     programDir = dir;
+}
+
+QString StateDir()
+{
+    return stateDir.isEmpty() ? QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation) : stateDir;
+}
+
+void SetStateDir(const QString& dir)
+{
+    stateDir = dir;
 }
 
 QString HelpFilePath()

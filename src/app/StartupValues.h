@@ -16,6 +16,11 @@ void SetProgramDir(const QString& dir);
 QString HelpFilePath();
 void SetHelpFilePath(const QString& path);
 
+// The user's state folder for the program, where the journal and the recovery files of runs
+// under way are kept: the platform's application data folder unless set (tests, benchmarks).
+QString StateDir();
+void SetStateDir(const QString& dir);
+
 // Sets both from the program's path; called first thing in main.
 void Initialise(const QString& programFilePath);
 

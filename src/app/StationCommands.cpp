@@ -3,6 +3,7 @@
 #include "DataCommands.h"
 #include "DataFolder.h"
 #include "ErrorBox.h"
+#include "NetworkReception.h"
 #include "ReceivedMeasurements.h"
 #include "StartupValues.h"
 #include "TFAcquisition.h"
@@ -36,12 +37,17 @@ TeacherStation& StationCommands::Station()
         station_->SetClassFolder([this] {
             return DataFolder::ResolveClass(StartupValues::ProgramDir(), window_.Data().FallbackFolderBase());
         });
+        station_->SetReceptionProblem(window_.Reception().Problem());
+        connect(&window_.Reception(), &NetworkReception::ProblemChanged, station_,
+                Guarded(station_.data(), &TeacherStation::SetReceptionProblem));
     }
     return *station_;
 }
 
 void StationCommands::Postedeprofesseur1Click()
 {
+    // A station that could not listen tries again as it opens.
+    window_.Reception().Retry();
     TeacherStation& station = Station();
     station.show();
     station.raise();

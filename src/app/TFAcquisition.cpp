@@ -5,6 +5,7 @@
 #include "CalibrationController.h"
 #include "CalibrationMemory.h"
 #include "DataCommands.h"
+#include "DataFolder.h"
 #include "HelpController.h"
 #include "Launchers.h"
 #include "MeasurementTextIo.h"
@@ -24,7 +25,10 @@
 #include "RecordChart.h"
 #include "RecordTableModel.h"
 #include "ReportCommands.h"
+#include "RunRecovery.h"
+#include "StartupValues.h"
 #include "ModelCommands.h"
+#include "NetworkReception.h"
 #include "OverlayCommands.h"
 #include "StationCommands.h"
 #include "TitrationFit.h"
@@ -108,6 +112,7 @@ TFAcquisition::TFAcquisition(Clock& clock, BoardSetup board, const MessageEndpoi
 
     // Listens from the window's creation to the end of the program.
     msgServer1_ = std::make_unique<TMainMsgServer>(nullptr, endpoint.port, endpoint.address);
+    reception_ = new NetworkReception(*msgServer1_, this);
 
     // The board is read on a thread of its own, so that the window answers during a
     // measurement. The real board's bus is opened there too, since port permissions belong to
@@ -127,6 +132,11 @@ TFAcquisition::TFAcquisition(Clock& clock, BoardSetup board, const MessageEndpoi
     calibration_->SetCompleted([memory](const ElectrodeCalibration::PressResult& press) { memory->Completed(press); });
     SetStatusText(memory->Restore());
     CreateCompanions();
+    // A station that cannot receive says so at once, beside the board's refusal if there is one.
+    if (!reception_->Problem().isEmpty())
+        SetStatusText(board_.message.isEmpty() ? reception_->Problem()
+                                               : board_.message + QStringLiteral("  |  ") + reception_->Problem());
+    connect(reception_, &NetworkReception::Restored, this, Guarded(this, &TFAcquisition::SetStatusText));
     ConnectMenu();
     // "A&nalyse" after "&Paramétrer". Connected after the calibration's own handler, so the
     // electrode check sees what the press left in the status bar and yields to its message.
@@ -179,6 +189,14 @@ void TFAcquisition::CreateCompanions()
     dataCommands_ = new DataCommands(this, *record_, statusBar(), Edit6, Edit7, this);
     dataCommands_->SetRunInProgress([this] { return run_->Measuring(); });
     run_->SetFinishRun([this] { dataCommands_->FinishRun(); });
+    recovery_ = new RunRecovery(
+        StartupValues::StateDir(),
+        [this] { return DataFolder::ResolveInterrupted(StartupValues::ProgramDir(), dataCommands_->FallbackFolderBase()); },
+        this);
+    run_->SetRecovery(recovery_);
+    recovery_->SetRecover([this](const RecoveryFile::Contents& left) { return run_->Recover(left); });
+    connect(dataCommands_, &DataCommands::HeldCopySaved, recovery_, Guarded(recovery_, &RunRecovery::HeldCopySaved));
+    connect(dataCommands_, &DataCommands::HeldCopyTaken, recovery_, Guarded(recovery_, &RunRecovery::HeldCopyReplaced));
     SetFileOpener([this](const QString& path) { dataCommands_->OpenNamedFile(path); });
     PagesDlg = new TPagesDlg(this);
     help_ = new HelpController(this);
@@ -212,6 +230,7 @@ void TFAcquisition::ConnectMenu()
     connect(m.Ouvrirlenavigateur1, &QAction::triggered, launchers_, Guarded(launchers_, &Launchers::Ouvrirlenavigateur1Click));
     connect(m.Quitteretlancernavigateur1, &QAction::triggered, this, Guarded([this] {
         quitting_ = true;
+        run_->Abandon();
         EndMeasurements();
         launchers_->Quitteretlancernavigateur1Click();
     }));
@@ -395,6 +414,8 @@ void TFAcquisition::FormCloseQuery(QCloseEvent* event)
         }
     }
     if (quitting_ || FormClose()) {
+        // Closing during a run was confirmed: its points are not kept.
+        run_->Abandon();
         event->accept();
         EndMeasurements();
         // The bench window is a window of its own; the program ends with the main window.
@@ -419,10 +440,17 @@ bool TFAcquisition::FormClose()
     });
 }
 
+void TFAcquisition::OfferLeftRuns()
+{
+    recovery_->OfferLeftRuns();
+}
+
 void TFAcquisition::Quitter1Click()
 {
-    // Ends the loop after the current message; the window values are not written on this path.
+    // Ends the loop after the current message; the window values are not written on this path,
+    // and a run's points are not kept.
     quitting_ = true;
+    run_->Abandon();
     EndMeasurements();
     QCoreApplication::exit(0);
 }

@@ -36,6 +36,8 @@ class QTableView;
 class QTimer;
 class RecordChart;
 class RecordTableModel;
+class RunRecovery;
+class NetworkReception;
 
 // FAcquisition, the main window: the left panel of buttons and fields, the point table, the
 // chart and the comment strip, the menu and the status bar. Its widgets keep their names.
@@ -64,6 +66,8 @@ public:
     const BoardSetup& BoardInUse() const { return board_; }
     ElectrodeCalibration& Electrode() { return *electrode_; }
     MeasurementRun& Run() { return *run_; }
+    // The run's recovery file, and those that earlier runs left.
+    RunRecovery& Recovery() { return *recovery_; }
     CalibrationController& Calibration() { return *calibration_; }
     DataCommands& Data() { return *dataCommands_; }
     HelpController& Help() { return *help_; }
@@ -76,6 +80,8 @@ public:
     TMainMsgServer& MsgServer1() { return *msgServer1_; }
     TMsgSender& MsgSender1() { return *msgSender1_; }
     TFDgReseau& FDgReseau() { return *fdgReseau_; }
+    // Whether MsgServer1 listens, and its retries when it cannot.
+    NetworkReception& Reception() { return *reception_; }
 
     // Asked when the window is closed during a run; true quits. A Oui/Non box by default.
     void SetQuitDuringRunQuestion(std::function<bool()> ask) { askQuitDuringRun_ = std::move(ask); }
@@ -94,6 +100,9 @@ public:
 
     // "&Quitter": ends the program without writing the window values.
     void Quitter1Click();
+
+    // Offers each run that a crash or a power cut interrupted (once the window shows, at start).
+    void OfferLeftRuns();
 
     // Widgets, named as the handlers know them.
     QPushButton* Button1 = nullptr;  // "Etal&onner"
@@ -144,6 +153,8 @@ private:
     std::unique_ptr<ElectrodeCalibration> electrode_;
     MeasurementThread* measurement_ = nullptr;
     MeasurementRun* run_ = nullptr;
+    RunRecovery* recovery_ = nullptr;
+    NetworkReception* reception_ = nullptr;
     CalibrationController* calibration_ = nullptr;
     std::function<bool()> askQuitDuringRun_;
     void CreateCompanions();

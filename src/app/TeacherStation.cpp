@@ -59,6 +59,7 @@ TeacherStation::TeacherStation(ReceivedMeasurements& store, QWidget* parent)
     , effacer_(new QPushButton(QStringLiteral("&Tout effacer")))
     , note_(new QLabel)
     , message_(new QLabel)
+    , reception_(new QLabel)
     , refresh_(new QTimer(this))
 {
     setObjectName(QStringLiteral("PosteDuProfesseur"));
@@ -109,7 +110,13 @@ TeacherStation::TeacherStation(ReceivedMeasurements& store, QWidget* parent)
     buttons->addStretch(1);
     buttons->addWidget(note_);
 
+    reception_->setObjectName(QStringLiteral("ReceptionReseau"));
+    reception_->setStyleSheet(QStringLiteral("color: #b00000; font-weight: bold"));
+    reception_->setWordWrap(true);
+    reception_->hide();
+
     auto* layout = new QVBoxLayout(this);
+    layout->addWidget(reception_);
     layout->addWidget(splitter, 1);
     layout->addLayout(buttons);
     layout->addWidget(message_);
@@ -124,6 +131,12 @@ TeacherStation::TeacherStation(ReceivedMeasurements& store, QWidget* parent)
     connect(&store_, &ReceivedMeasurements::Changed, this, Guarded(this, &TeacherStation::ScheduleRefresh));
     resize(960, 520);
     Refresh();
+}
+
+void TeacherStation::SetReceptionProblem(const QString& problem)
+{
+    reception_->setText(problem);
+    reception_->setVisible(!problem.isEmpty());
 }
 
 TeacherStation::~TeacherStation()

@@ -51,6 +51,9 @@ public:
     QLabel* NoteLabel() const { return note_; }
     // What the last button did.
     QLabel* MessageLabel() const { return message_; }
+    // Why no text can come in (the port cannot be listened on), at the top; hidden when they can.
+    QLabel* ReceptionLabel() const { return reception_; }
+    void SetReceptionProblem(const QString& problem);
 
     // The entries of the selected rows, newest first.
     QList<Entry> SelectedEntries() const;
@@ -95,6 +98,7 @@ private:
     QPushButton* effacer_;
     QLabel* note_;
     QLabel* message_;
+    QLabel* reception_;
     QTimer* refresh_;
     bool placed_ = false;
     struct Curve {

@@ -6,6 +6,7 @@
 #include "TFAcquisition.h"
 
 #include <QLibraryInfo>
+#include <QTimer>
 #include <QTranslator>
 
 int main(int argc, char** argv)
@@ -29,6 +30,8 @@ int main(int argc, char** argv)
     ErrorBox::Guard([&] {
         TFAcquisition FAcquisition;
         FAcquisition.show();
+        // Once the window is there: the runs that a crash or a power cut interrupted.
+        QTimer::singleShot(0, &FAcquisition, Guarded(&FAcquisition, &TFAcquisition::OfferLeftRuns));
         result = QCoreApplication::exec();
         return true;
     });

@@ -31,8 +31,11 @@ QString ChemistryDocument::BuildFileText() const
 
 QString ChemistryDocument::SaveNumbered(const QString& folder, const QString& fileText)
 {
+    // The file that could not be saved is named, with why: its folder cannot be made.
     if (!QDir().mkpath(folder))
-        throw FileError::CannotCreateFolder(folder);
+        throw FileError::CannotWrite(QDir(folder).filePath(QStringLiteral("Mesures%1.che").arg(saveCounter_ + 1)),
+                                     QStringLiteral("impossible de créer le dossier « %1 »")
+                                         .arg(QDir::toNativeSeparators(folder)));
     QString path;
     do {
         if (saveCounter_ == std::numeric_limits<int>::max())

@@ -45,4 +45,9 @@ QString ResolveClass(const QString& programDir, const QString& fallbackBase)
     return ResolveNamed(programDir, fallbackBase, QStringLiteral("Classe"));
 }
 
+QString ResolveInterrupted(const QString& programDir, const QString& fallbackBase)
+{
+    return ResolveNamed(programDir, fallbackBase, QStringLiteral("Mesures interrompues"));
+}
+
 }  // namespace DataFolder

@@ -15,6 +15,10 @@ QString Resolve(const QString& programDir, const QString& fallbackBase = QString
 // (fallbackBase + "/Quorin/Classe").
 QString ResolveClass(const QString& programDir, const QString& fallbackBase = QString());
 
+// Recovery files of interrupted runs that were not taken back: "Mesures interrompues" beside
+// the data folder, with the same fallback.
+QString ResolveInterrupted(const QString& programDir, const QString& fallbackBase = QString());
+
 // Creates the folder if needed and checks that a file can be written in it.
 bool IsWritable(const QString& folder);
 

@@ -3,9 +3,27 @@
 #include "MeasurementRecord.h"
 #include "NumberText.h"
 
+#include <algorithm>
+
 namespace VolumeReconstruction {
 
-void ReconstructVolumes(MeasurementRecord& record)
+std::vector<Mark> MarksOfPresses(const std::vector<std::int64_t>& sampleEndsMs,
+                                 const std::vector<std::int64_t>& pressesMs, int sampleDurationMs)
+{
+    std::vector<Mark> marks;
+    marks.reserve(pressesMs.size());
+    for (const std::int64_t press : pressesMs) {
+        const auto after = std::upper_bound(sampleEndsMs.begin(), sampleEndsMs.end(), press);
+        const int row = static_cast<int>(after - sampleEndsMs.begin());
+        if (row == 0)
+            continue;
+        const std::int64_t elapsed = press - sampleEndsMs[static_cast<std::size_t>(row - 1)];
+        marks.push_back({row, static_cast<double>(elapsed + sampleDurationMs / 2) / 1000.0});
+    }
+    return marks;
+}
+
+void ReconstructVolumes(MeasurementRecord& record, const std::vector<Mark>& marks)
 {
     using R = MeasurementRecord;
     const int count = record.PointCount();
@@ -22,22 +40,26 @@ void ReconstructVolumes(MeasurementRecord& record)
     double prevV = 0.0;
     int start = 1;
     int last = 0;
-    while (start <= count) {
-        int r = start;
-        while (r <= count && record.Cell(R::ColValidation, r).isEmpty())
-            ++r;
-        if (r > count)
-            break;
-        const double t = nominalTime(r) + NumberText::Parse(record.Cell(R::ColValidation, r));
+    for (const Mark& mark : marks) {
+        if (mark.row < 1 || mark.row > count)
+            continue;
+        const double t = nominalTime(mark.row) + mark.seconds;
         double dT = t - prevT;
         if (!(dT > 0))
             dT = 1.0;
-        for (int q = start; q <= r; ++q)
+        // The rows up to the press's own and, beyond it, those whose nominal time still comes
+        // before the press (one made while the next sample was under way, after its middle) are
+        // on this segment. A row already given its volume is not given another: a second press
+        // in it only raises the level that the following rows start from.
+        int end = std::min(mark.row, count);
+        while (end < count && nominalTime(end + 1) < t)
+            ++end;
+        for (int q = start; q <= end; ++q)
             record.SetCell(R::ColVolume, q, NumberText::Fixed(prevV + kVolumeStepL / dT * (nominalTime(q) - prevT), 6, 6));
         prevV += kVolumeStepL / dT * (t - prevT);
         prevT = t;
-        start = r + 1;
-        last = r;
+        start = std::max(start, end + 1);
+        last = std::max(last, mark.row);
     }
 
     for (int row = last + 1; row <= count; ++row)
@@ -49,6 +71,19 @@ void ReconstructVolumes(MeasurementRecord& record)
         record.ClearChart();
     else
         record.RebuildChart();
+}
+
+void ReconstructVolumes(MeasurementRecord& record)
+{
+    using R = MeasurementRecord;
+    std::vector<Mark> marks;
+    if (record.Cell(R::ColValidation, 0) == QLatin1String("Acquisition"))
+        for (int row = 1; row <= record.PointCount(); ++row) {
+            const QString cell = record.Cell(R::ColValidation, row);
+            if (!cell.isEmpty())
+                marks.push_back({row, NumberText::Parse(cell)});
+        }
+    ReconstructVolumes(record, marks);
 }
 
 }  // namespace VolumeReconstruction

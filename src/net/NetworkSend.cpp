@@ -24,6 +24,11 @@ QString TooLongLine()
     return QStringLiteral("Message trop long (plus de 9999 octets) : diminuez le nombre de points.");
 }
 
+QString NoAcknowledgementNote()
+{
+    return QStringLiteral(" (pas d'accusé de réception)");
+}
+
 QString SendToAddresses(TMsgSender& sender, const NetworkAddresses::List& addresses, const QString& text,
                         int count, const std::function<void(int, const QString&)>& trying)
 {
@@ -40,8 +45,20 @@ QString SendToAddresses(TMsgSender& sender, const NetworkAddresses::List& addres
         sender.SetHost(address);
         sender.SetFromName(QString());
         try {
-            sender.SendText(text);
-            qCInfo(lcNet).noquote() << QStringLiteral("Envoi à %1 : réussi (%2 octets)").arg(address).arg(bytes);
+            const QByteArray reply = MsgWire::ToWire(sender.SendText(text));
+            if (reply == MsgWire::Acknowledgement()) {
+                qCInfo(lcNet).noquote() << QStringLiteral("Envoi à %1 : réussi (%2 octets)").arg(address).arg(bytes);
+            } else {
+                // The exchange raised nothing, but nobody said the text arrived.
+                qCWarning(lcNet).noquote() << QStringLiteral("Envoi à %1 : échec, pas d'accusé de réception (réponse de %2 "
+                                                             "octets au lieu de %3)")
+                                                  .arg(address)
+                                                  .arg(reply.size())
+                                                  .arg(MsgWire::kAcknowledgementBytes);
+                if (report.isEmpty())
+                    report = ReportHeading();
+                report += sender.Host() + NoAcknowledgementNote() + ReportSeparator();
+            }
         } catch (const std::exception& error) {
             qCWarning(lcNet).noquote()
                 << QStringLiteral("Envoi à %1 : échec (%2)").arg(address, QString::fromUtf8(error.what()));

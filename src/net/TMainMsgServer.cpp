@@ -1,5 +1,7 @@
 #include "TMainMsgServer.h"
 
+#include "SocketErrorTable.h"
+
 TMainMsgServer::TMainMsgServer(QObject* owner, std::uint16_t port, const QHostAddress& bindAddress)
     : TMsgServer(owner)
 {
@@ -26,6 +28,23 @@ void TMainMsgServer::MsgServer1Msg(QObject* sender, const QString&, const QStrin
     const auto* const connection = qobject_cast<const TMsgServer*>(sender);
     const quint64 number = connection ? connection->ArrivalNumber() : NextArrivalNumber();
     emit MessageReceived(connection ? connection->RemoteAddress().toString() : QString(), sMsg, number);
+}
+
+QString TMainMsgServer::ReceptionProblem() const
+{
+    if (Listening())
+        return {};
+    constexpr int kAddressInUse = 10048;
+    if (ListenError() == kAddressInUse)
+        return QStringLiteral("Réception réseau impossible : le port %1 est déjà utilisé").arg(Port());
+    return QStringLiteral("Réception réseau impossible : %1").arg(SocketErrorTable::Format(ListenError()));
+}
+
+bool TMainMsgServer::ListenAgain()
+{
+    if (!Listening())
+        Loaded();
+    return Listening();
 }
 
 QString TMainMsgServer::LastReceivedText() const

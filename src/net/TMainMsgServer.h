@@ -13,7 +13,8 @@ class TMainMsgServer : public TMsgServer {
     Q_OBJECT
 
 public:
-    // A port held by another program is not reported: this copy then receives nothing.
+    // A port held by another program raises nothing: this copy then receives nothing until
+    // ListenAgain succeeds, and ReceptionProblem says why.
     // Tests pass port 0 (a free port, see LocalPort) and the loopback address.
     explicit TMainMsgServer(QObject* owner = nullptr, std::uint16_t port = kDefaultPort,
                             const QHostAddress& bindAddress = QHostAddress(QHostAddress::AnyIPv4));
@@ -24,6 +25,13 @@ public:
     // over (run on a connection thread).
     void MsgServer1Msg(QObject* sender, const QString& sFrom, const QString& sMsg);
     QString LastReceivedText() const;
+
+    bool Receiving() const { return Listening(); }
+    // Empty while listening; otherwise "Réception réseau impossible : le port 6711 est déjà
+    // utilisé", or the system's reason.
+    QString ReceptionProblem() const;
+    // Listens when it does not; true when it listens now.
+    bool ListenAgain();
 
 signals:
     // Emitted on the connection thread that served the message: a receiver on another thread

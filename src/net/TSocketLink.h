@@ -129,6 +129,9 @@ public:
     void SetBindAddress(const QHostAddress& address);
     // The port actually listened on, 0 when not listening.
     std::uint16_t LocalPort() const;
+    // Why the last Listen did not listen (a socket error number, 10048 for a port in use); 0
+    // when it listens.
+    int ListenError() const { return listenError_; }
     // Replaces this component's socket with an accepted connection, connected.
     void TakeOverSocket(SocketApi::Handle accepted, std::uint32_t peerAddress, std::uint16_t peerPort);
 
@@ -208,6 +211,7 @@ private:
     std::atomic<bool> destroying_{false};
     bool connecting_ = false;
     bool listening_ = false;
+    int listenError_ = 0;
     bool secondChannel_ = false;
     int lastError_ = 0;
     WaitKind waitKind_ = WaitKind::None;

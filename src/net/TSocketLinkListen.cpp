@@ -27,12 +27,19 @@ void TSocketLink::Listen(bool secondChannel)
         MakeFreshSocket(false);
     waitDone_ = false;
     secondChannel_ = secondChannel;
-    if (socket_ == SocketApi::kNoSocket)
+    if (socket_ == SocketApi::kNoSocket) {
+        listenError_ = SocketApi::LastError();
         return;
-    // Failures are not reported: a server that cannot listen simply never accepts.
+    }
+    // Failures raise nothing: the server then never accepts, and ListenError says why, so that
+    // its owner can say it and try again on a fresh socket.
     SocketApi::SetReuseAddress(socket_);
-    if (SocketApi::Bind(socket_, bindAddress_, qToBigEndian(port_)) != 0 || SocketApi::Listen(socket_) != 0)
+    if (SocketApi::Bind(socket_, bindAddress_, qToBigEndian(port_)) != 0 || SocketApi::Listen(socket_) != 0) {
+        listenError_ = SocketApi::LastError();
+        ResetSocket();
         return;
+    }
+    listenError_ = 0;
     listening_ = true;
     readNotifier_->setEnabled(true);
 }

@@ -16,8 +16,10 @@
 #include <QTimer>
 
 #include <atomic>
+#include <map>
 #include <stdexcept>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -77,6 +79,58 @@ TEST_F(MeasurementRunTest, SpaceAfterASampleMarksItsRowFromTheMiddleOfTheSample)
     EXPECT_EQ(window->Record().Cell(R::ColValidation, 4), QStringLiteral("0,9"));
     EXPECT_EQ(window->Run().ValidationCount(), 2);
     EXPECT_EQ(window->Edit3->text(), QStringLiteral("3"));
+}
+
+TEST_F(MeasurementRunTest, EveryPressWithinOneSampleCountsInTheSavedVolumes)
+{
+    // Presses after a sample, in ms after its end; its middle is 500 ms before its end. The
+    // volumes come from the presses' times: 1 mL per press, linear in time between presses.
+    const struct {
+        const char* name;
+        int samples;
+        std::map<int, std::vector<int>> presses;  // sample -> presses after it
+        std::vector<const char*> volumes;
+        const char* nextVolume;
+    } cases[] = {
+        // Presses at 2,2 s and 2,5 s (row 2), 5,3 s (row 4).
+        {"two presses in one sample", 5, {{2, {200, 500}}, {4, {300}}},
+         {"0,000000", "0,000682", "0,002179", "0,002714"}, "4"},
+        // Presses at 3,6, 3,8 and 4,1 s (row 3), 6,7 s (row 5).
+        {"three presses in one sample", 6, {{3, {100, 300, 600}}, {5, {200}}},
+         {"0,000000", "0,000417", "0,000833", "0,003154", "0,003731"}, "5"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        MakeWindow(CreateBoard(QStringList(), QString(), clock, nullptr));
+        int saved = 0;
+        window->Run().SetFinishRun([&] { ++saved; });
+        ToggleRun();
+        int pressed = 0;
+        for (int n = 1; n <= c.samples; ++n) {
+            Sample();
+            const auto after = c.presses.find(n);
+            if (after == c.presses.end())
+                continue;
+            int at = 0;
+            for (const int ms : after->second) {
+                clock.Advance(ms - at);
+                at = ms;
+                Space();
+                ++pressed;
+            }
+        }
+        EXPECT_EQ(window->Run().ValidationCount(), pressed);
+        EXPECT_EQ(window->Edit3->text(), QString::fromLatin1(c.nextVolume));
+        ToggleRun();
+        QStringList volumes;
+        for (int row = 1; row <= window->Record().PointCount(); ++row)
+            volumes << window->Record().Cell(R::ColVolume, row);
+        QStringList expected;
+        for (const char* v : c.volumes)
+            expected << QString::fromLatin1(v);
+        EXPECT_EQ(volumes, expected);
+        EXPECT_EQ(saved, 1);
+    }
 }
 
 TEST_F(MeasurementRunTest, TypedCharactersAreFilteredByState)
@@ -360,6 +414,32 @@ TEST_F(MeasurementRunUnderWayTest, PressesDuringSamplesAreDatedWhenTheyHappen)
     ASSERT_EQ(r.PointCount(), volumes.size());
     for (int row = 1; row <= r.PointCount(); ++row)
         EXPECT_EQ(r.Cell(R::ColVolume, row), volumes[row - 1]) << row;
+    EXPECT_EQ(window->Run().ValidationCount(), 3);
+}
+
+TEST_F(MeasurementRunUnderWayTest, TwoPressesDuringOneSampleBothCount)
+{
+    StartRun();
+    // During sample 4 (5 to 6 s): both in row 3, 1,3 and 1,6 s after its middle (4,3 and 4,6 s);
+    // during sample 6: in row 5, at 7,3 s.
+    for (const std::int64_t press : {5300, 5600, 8300}) {
+        RunTo(press);
+        ASSERT_TRUE(window->Run().SampleUnderWay());
+        Space();
+    }
+    RunTo(9800);
+    EXPECT_EQ(window->Record().Cell(R::ColValidation, 3), QStringLiteral("1,6"));
+    EXPECT_EQ(window->Edit3->text(), QStringLiteral("4"));
+    ToggleRun();
+    FinishDroppedSample();
+    const R& r = window->Record();
+    // Row 4 (4,5 s) lies between the two presses of row 3.
+    const QStringList volumes = {QStringLiteral("0,000000"), QStringLiteral("0,000349"), QStringLiteral("0,000698"),
+                                 QStringLiteral("0,001667"), QStringLiteral("0,002519")};
+    QStringList got;
+    for (int row = 1; row <= r.PointCount(); ++row)
+        got << r.Cell(R::ColVolume, row);
+    EXPECT_EQ(got, volumes);
     EXPECT_EQ(window->Run().ValidationCount(), 3);
 }
 

@@ -40,6 +40,7 @@ protected:
     void MakeWindow(BoardSetup board)
     {
         window.reset();
+        stateDir = std::make_unique<TemporaryStateDir>();
         bench = board.bench.get();
         window = std::make_unique<TFAcquisition>(clock, std::move(board), TestEndpoint());
         window->Timer1->blockSignals(true);
@@ -80,5 +81,7 @@ protected:
 
     FakeClock clock;
     SimulatedBench* bench = nullptr;
+    // Declared before the window, which goes first.
+    std::unique_ptr<TemporaryStateDir> stateDir;
     std::unique_ptr<TFAcquisition> window;
 };

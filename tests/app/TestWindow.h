@@ -28,10 +28,22 @@ inline void UseTemporaryProgramDir()
         StartupValues::SetProgramDir(folder.path());
 }
 
-class TestWindow : public TFAcquisition {
+// A state folder (journal, recovery files) of its own for each window, set before the window
+// is made: nothing a test's run leaves there reaches another test.
+class TemporaryStateDir {
+public:
+    TemporaryStateDir() { StartupValues::SetStateDir(folder_.path()); }
+    QString Path() const { return folder_.path(); }
+
+private:
+    QTemporaryDir folder_;
+};
+
+class TestWindow : private TemporaryStateDir, public TFAcquisition {
 public:
     explicit TestWindow(Clock& clock = DefaultClock())
-        : TFAcquisition(clock, CreateBoard(QStringList(), QString(), clock, nullptr), TestEndpoint())
+        : TemporaryStateDir()
+        , TFAcquisition(clock, CreateBoard(QStringList(), QString(), clock, nullptr), TestEndpoint())
     {
         UseTemporaryProgramDir();
     }

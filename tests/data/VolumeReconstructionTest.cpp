@@ -4,6 +4,9 @@
 
 #include <QSignalSpy>
 
+#include <cstdint>
+#include <vector>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -97,6 +100,44 @@ TEST(VolumeReconstructionTest, UnreadableMarkStopsWithTheConversionError)
     R record;
     FillRun(record, 3, {{2, "0.8"}});
     EXPECT_THROW(VolumeReconstruction::ReconstructVolumes(record), ConvertError);
+}
+
+TEST(VolumeReconstructionTest, EveryPressCountsSeveralInOneSampleIncluded)
+{
+    // Sample n of a run ends at 1000 + (n - 1) x 1500 ms; its nominal time is 500 ms earlier.
+    const struct {
+        const char* name;
+        int samples;
+        std::vector<std::int64_t> presses;
+        std::vector<const char*> volumes;
+    } cases[] = {
+        // Before the first sample ended: no row to mark. Rows 1-3 rise to the first press
+        // (3,8 s); the second press (4,2 s) lifts the level to 2 mL; the third (8,1 s) ends at 3 mL.
+        {"two presses in row 3, one in row 6", 8, {500, 4300, 4700, 8600},
+         {"0,000000", "0,000395", "0,000789", "0,002077", "0,002462", "0,002846"}},
+        {"three presses in row 2, the last rows dropped", 4, {2600, 2900, 3200}, {"0,000000", "0,000714"}},
+        // A press at the very end of sample 4 is in row 4.
+        {"two presses in row 2, one in row 4", 5, {2600, 3000, 5500},
+         {"0,000000", "0,000714", "0,002200", "0,002800"}},
+        // The second press of row 3 (4,6 s) comes after row 4's middle (4,5 s): row 4 lies
+        // between the first two presses.
+        {"second press of a row after the next row's middle", 6, {4800, 5100, 7800},
+         {"0,000000", "0,000349", "0,000698", "0,001667", "0,002519"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        R record;
+        FillRun(record, c.samples, {});
+        std::vector<std::int64_t> ends;
+        for (int n = 1; n <= c.samples; ++n)
+            ends.push_back(1000 + (n - 1) * 1500);
+        VolumeReconstruction::ReconstructVolumes(record, VolumeReconstruction::MarksOfPresses(ends, c.presses, 1000));
+        QStringList expected;
+        for (const char* v : c.volumes)
+            expected << QString::fromLatin1(v);
+        EXPECT_EQ(Volumes(record), expected);
+        EXPECT_EQ(record.PointCount(), expected.size());
+    }
 }
 
 }  // namespace

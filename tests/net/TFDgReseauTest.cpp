@@ -271,3 +271,38 @@ TEST_F(TFDgReseauTest, SendToAddresses_CountCappedAtEight)
                                                               + QStringLiteral("127.0.0.8") + kSeparator);
     EXPECT_EQ(dialog->SendToAddresses(kTwoPoints, 1), kHeading + QStringLiteral("127.0.0.1") + kSeparator);
 }
+
+TEST_F(TFDgReseauTest, ReplyOtherThanTheAcknowledgement_ListedAsFailure)
+{
+    const struct {
+        const char* name;
+        QByteArray reply;  // then the peer closes
+        bool listed;
+    } cases[] = {
+        {"acknowledgement", "OK              ", false},
+        {"closed without a word", "", true},
+        {"another program's short answer", "NON", true},
+        {"sixteen other bytes", "REFUSE          ", true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Listener peer;
+        Thread receiver([&] {
+            const int fd = peer.Accept(3000);
+            if (fd < 0)
+                return;
+            Receive(fd, 8 + kTwoPoints.size());
+            SendAll(fd, c.reply);
+            ShutdownWrite(fd);
+            ReceiveUntilClose(fd, 2000);
+            Close(fd);
+        });
+        sender.SetPort(peer.Port());
+        auto dialog = MakeDialog();
+        SetAddresses(*dialog, {QStringLiteral("127.0.0.1")});
+        dialog->SendMeasurements();
+        receiver.Join();
+        EXPECT_EQ(Memo(*dialog), c.listed ? kHeading + QStringLiteral("127.0.0.1 (pas d'accusé de réception)") + kSeparator
+                                          : QString());
+    }
+}
