@@ -27,6 +27,7 @@
 #include "ModelCommands.h"
 #include "OverlayCommands.h"
 #include "StationCommands.h"
+#include "StoredCalibration.h"
 #include "TitrationFit.h"
 #include "WindowSettings.h"
 
@@ -132,7 +133,9 @@ TFAcquisition::TFAcquisition(Clock& clock, BoardSetup board, const MessageEndpoi
     // electrode check sees what the press left in the status bar and yields to its message.
     auto* analysis = new AnalysisCommands(*this);
     connect(Button1, &QPushButton::clicked, analysis,
-            Guarded([this, analysis] { analysis->ShowElectrodeCheck(*electrode_, StatusText()); }));
+            Guarded([this, analysis] {
+                analysis->ShowElectrodeCheck(*electrode_, StatusText(), StoredCalibration::BoardOf(board_));
+            }));
     // Print, PDF, CSV and the chart on the clipboard, on the Fichier and Edition items.
     auto* report = new ReportCommands(*this);
     // The report prints the method of tangents, then the fitted model, after the equivalence
