@@ -45,6 +45,23 @@ BoardSetup CreateBoard(const QStringList& arguments, Clock& clock)
     return CreateBoard(arguments, qEnvironmentVariable(kBoardEnvironmentVariable), clock, OpenLinuxPortBus);
 }
 
+BoardSetup CreateBoard(const QStringList& arguments, const QString& environmentValue, Clock& clock)
+{
+    return CreateBoard(arguments, environmentValue, clock, OpenLinuxPortBus);
+}
+
+BoardSetup CreateKestrolaBoard(const QStringList& arguments, Clock& clock)
+{
+    QStringList withoutUsb = arguments;
+    withoutUsb.removeIf([](const QString& argument) {
+        return IsBoardOption(argument) && argument != QLatin1String(kRealBoardOption);
+    });
+    QString environmentValue = qEnvironmentVariable(kBoardEnvironmentVariable);
+    if (environmentValue.trimmed().compare(QLatin1String("usb"), Qt::CaseInsensitive) == 0)
+        environmentValue.clear();
+    return CreateBoard(withoutUsb, environmentValue, clock, OpenLinuxPortBus);
+}
+
 BoardSetup CreateBoard(const QStringList& arguments, const QString& environmentValue, Clock& clock,
                        const RealBusOpener& openRealBus)
 {

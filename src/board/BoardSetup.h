@@ -49,6 +49,11 @@ bool IsBoardOption(const QString& argument);
 // permissions belong to the thread that asks for them, and the serial port to the thread that
 // uses it, so the thread that measures opens them (BoardWorker::Open).
 BoardSetup CreateBoard(const QStringList& arguments, Clock& clock);
+// The same with the environment value given, or a value standing for it (the remembered choice).
+BoardSetup CreateBoard(const QStringList& arguments, const QString& environmentValue, Clock& clock);
+// The board without the USB interface: the real board if the command line or the environment
+// asks for it, otherwise the bench.
+BoardSetup CreateKestrolaBoard(const QStringList& arguments, Clock& clock);
 // The same with the environment value and the real-bus opener given (tests never open the real one).
 BoardSetup CreateBoard(const QStringList& arguments, const QString& environmentValue, Clock& clock,
                        const RealBusOpener& openRealBus);

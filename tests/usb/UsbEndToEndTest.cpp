@@ -3,6 +3,7 @@
 // and the window calibrates and measures through it as it does through the board.
 
 #include "AvrBoard.h"
+#include "BoardMenu.h"
 #include "BoardSetup.h"
 #include "CalibrationController.h"
 #include "Clock.h"
@@ -14,9 +15,12 @@
 #include "TestEnvironment.h"
 #include "TestWindow.h"
 
+#include <QAction>
+#include <QActionGroup>
 #include <QApplication>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -96,6 +100,13 @@ protected:
         EXPECT_NEAR(CellNumber(window->Edit1->text()), kBuffer4Mv / 1000.0, kStepV);
         PressEnterOn(window->Button1);
         ASSERT_FALSE(window->Electrode().Calibrating());
+        // The check looks through the module (2,5 V at pH 7, gain 3) to a sound electrode.
+        const QRegularExpressionMatch check
+            = QRegularExpression(QStringLiteral("^Électrode : pente (\\d+) %, décalage [+-](\\d+) mV$"))
+                  .match(window->StatusText());
+        ASSERT_TRUE(check.hasMatch()) << window->StatusText().toStdString();
+        EXPECT_NEAR(check.captured(1).toInt(), 100, 2);
+        EXPECT_LE(check.captured(2).toInt(), 3);
     }
     // Starts a run and waits for `samples` points.
     bool RunUntil(int samples)
@@ -224,6 +235,62 @@ TEST_F(UsbEndToEnd, SilentPort_IsRefusedAndTheBenchTakesOver)
     window.reset();
     close(slave);
     close(master);
+}
+
+// "Paramétrer > Interface &USB" and back to the Kestrola item (the bench here), outside a run.
+TEST_F(UsbEndToEnd, MenuChoice_SwitchesBetweenBenchAndInterfaceAndIsRemembered)
+{
+    OpenWindow(QString());
+    const MainMenu& menu = window->Menu();
+    ASSERT_TRUE(menu.InterfaceUSB1->isCheckable());
+    EXPECT_EQ(menu.InterfaceUSB1->actionGroup(), menu.CarteKestrola1->actionGroup());
+    EXPECT_TRUE(menu.CarteKestrola1->isChecked());
+
+    // The window's own items look for the interface on the USB ports; these name the terminal.
+    QActionGroup group(nullptr);
+    QAction kestrola(QStringLiteral("Kestrola"), &group);
+    QAction usb(QStringLiteral("USB"), &group);
+    for (QAction* item : {&kestrola, &usb})
+        item->setCheckable(true);
+    QString port = QStringLiteral("/dev/null");
+    BoardMenu::Hooks hooks;
+    hooks.busy = [&] { return window->Run().Measuring() || window->Electrode().Calibrating(); };
+    hooks.change = [&](BoardSetup board) { return window->ChangeBoard(std::move(board)); };
+    hooks.kestrola = [&] { return CreateBoard({}, QString(), clock, nullptr); };
+    hooks.usb = [&] { return CreateBoard({QString(), QStringLiteral("--carte-usb=") + port}, QString(), clock, nullptr); };
+    hooks.status = [&](const QString& text) { window->SetStatusText(text); };
+    BoardMenu boardMenu(&kestrola, &usb, false, hooks, nullptr);
+
+    usb.trigger();
+    EXPECT_TRUE(kestrola.isChecked());
+    EXPECT_TRUE(window->StatusText().startsWith(QStringLiteral("Aucune interface Quorin sur /dev/null : ")))
+        << window->StatusText().toStdString();
+    ASSERT_NE(window->Bench(), nullptr);
+
+    port = avr.PortName();
+    ASSERT_TRUE(avr.SetMillivolts(0, 1800.0));
+    usb.trigger();
+    EXPECT_TRUE(usb.isChecked());
+    EXPECT_EQ(window->BoardInUse().usbPort, avr.PortName());
+    EXPECT_EQ(window->Bench(), nullptr);
+    EXPECT_EQ(BoardMenu::EnvironmentOrRemembered(), QStringLiteral("usb"));
+    PressEnterOn(window->Button1);
+    ASSERT_TRUE(WaitForFreshReadings(1));
+    EXPECT_NEAR(CellNumber(window->Edit1->text()), 1.8, kStepV);
+
+    // During a calibration the board stays.
+    kestrola.trigger();
+    EXPECT_TRUE(usb.isChecked());
+    EXPECT_EQ(window->StatusText(), QStringLiteral("Arrêtez la mesure ou l'étalonnage avant de changer de carte."));
+    PressEnterOn(window->Button1);
+    PressEnterOn(window->Button1);
+    ASSERT_FALSE(window->Electrode().Calibrating());
+
+    kestrola.trigger();
+    EXPECT_TRUE(kestrola.isChecked());
+    EXPECT_TRUE(window->BoardInUse().simulated);
+    EXPECT_NE(window->Bench(), nullptr);
+    EXPECT_EQ(BoardMenu::EnvironmentOrRemembered(), QString());
 }
 
 }  // namespace
