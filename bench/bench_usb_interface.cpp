@@ -17,6 +17,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -40,15 +41,16 @@ int RequestLatency(AvrBoard& avr, Clock& clock)
     }
     std::vector<double> beyond;
     QElapsedTimer timer;
+    QEventLoop loop;
     QObject::connect(&thread, &MeasurementThread::Measured, [&](const BoardReading& reading) {
         if (reading.failure != BoardReading::Failure::None) {
             std::printf("Mesure en échec : %s\n", qPrintable(reading.failureText));
-            QCoreApplication::exit(1);
+            loop.exit(1);
             return;
         }
         beyond.push_back(static_cast<double>(timer.nsecsElapsed()) / 1e6 - 1000.0);
         if (beyond.size() == kRequests) {
-            QCoreApplication::exit(0);
+            loop.exit(0);
             return;
         }
         timer.start();
@@ -56,7 +58,7 @@ int RequestLatency(AvrBoard& avr, Clock& clock)
     });
     timer.start();
     thread.Request(15700, 15700.0);
-    if (QCoreApplication::exec() != 0)
+    if (loop.exec() != 0)
         return 1;
     const auto times = avr.Times();
     const double mean = std::accumulate(beyond.begin(), beyond.end(), 0.0) / static_cast<double>(beyond.size());
@@ -86,23 +88,25 @@ int RunPeriod(AvrBoard& avr, Clock& clock)
         return 1;
     }
     window.show();
+    // A loop of its own: the application's quit would close the window, which writes settings.
+    QEventLoop loop;
     std::vector<std::int64_t> ends;
     QObject::connect(&window.Record(), &MeasurementRecord::SampleAppended, [&](int row, double) {
         ends.push_back(window.Run().LastSampleTick());
         if (row == kSamples)
-            QTimer::singleShot(0, [&] {
+            QTimer::singleShot(0, &loop, [&] {
                 window.Run().Button2KeyUp(Qt::Key_Return);
-                QCoreApplication::quit();
+                loop.quit();
             });
     });
     QObject::connect(&window.Measurement(), &MeasurementThread::Measured, [&](const BoardReading& reading) {
         if (reading.failure != BoardReading::Failure::None) {
             std::printf("Mesure en échec : %s\n", qPrintable(reading.failureText));
-            QCoreApplication::exit(1);
+            loop.exit(1);
         }
     });
     window.Run().Button2KeyUp(Qt::Key_Return);
-    if (QCoreApplication::exec() != 0 || ends.size() < 2)
+    if (loop.exec() != 0 || ends.size() < 2)
         return 1;
     std::vector<double> periods;
     for (std::size_t i = 1; i < ends.size(); ++i)
@@ -124,8 +128,10 @@ int RunPeriod(AvrBoard& avr, Clock& clock)
 int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
+    // Nothing of these runs is kept: data folder and settings are temporary.
     QTemporaryDir programDir;
+    qputenv("XDG_CONFIG_HOME", programDir.path().toLocal8Bit());
+    QApplication app(argc, argv);
     StartupValues::SetProgramDir(programDir.path());
     MonotonicClock& clock = MonotonicClock::Instance();
     AvrBoard avr;

@@ -30,9 +30,11 @@ public:
         // much time has passed since the opening.
         int identifyWithinMs = 2500;
         int identifyRetryMs = 300;
-        // How long an answer may take beyond the measurement window (the line itself takes
-        // 4 ms at 115 200 Bd, the USB link a few more).
-        int answerMarginMs = 400;
+        // How long an answer may take beyond the measurement window. The line itself takes
+        // 4 ms at 115 200 Bd and the USB link a few more, but the answer is timed when this
+        // thread reads it, so a busy computer's scheduling counts too: a second of margin
+        // still tells a board that stopped answering within one sample period.
+        int answerMarginMs = 1000;
     };
 
     struct Reading {
