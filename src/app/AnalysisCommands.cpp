@@ -497,15 +497,14 @@ void AnalysisCommands::WriteImage(const QString& path, bool svg)
     qCInfo(lcApp).noquote() << QStringLiteral("Graphique enregistré : %1").arg(QDir::toNativeSeparators(path));
 }
 
-void AnalysisCommands::ShowElectrodeCheck(const ElectrodeCalibration& electrode, const QString& pressStatusMessage)
+void AnalysisCommands::ShowElectrodeCheck(const ElectrodeCalibration& electrode, const QString& pressStatusMessage,
+                                          StoredCalibration::Board board)
 {
     // Step 0 after a press means the third press has just computed the coefficients; the
     // equal-voltages message outranks the check.
     if (electrode.Calibrating() || !pressStatusMessage.isEmpty())
         return;
-    // In the difference mode the converted voltage is half the electrode's.
-    const double scale = electrode.DifferentialMode() ? 2.0 : 1.0;
-    if (const auto check = ElectrodeCheck::Evaluate(electrode.Slope(), electrode.Intercept(), scale)) {
+    if (const auto check = StoredCalibration::Check(electrode, board)) {
         qCInfo(lcApp).noquote() << QStringLiteral("Contrôle de l'électrode : %1").arg(ElectrodeCheck::Text(*check));
         status_(ElectrodeCheck::Text(*check));
     }

@@ -2,6 +2,7 @@
 
 #include "FileDialogRunner.h"
 #include "HeaderValues.h"
+#include "StoredCalibration.h"
 #include "TitrationAnalysis.h"
 
 #include <QObject>
@@ -97,7 +98,8 @@ public:
     // After a press of the calibrate button: when it completed a calibration and did not have
     // to report equal voltages, the status bar shows the electrode check. `pressStatusMessage`
     // is what the press showed in the status bar (empty, or the equal-voltages message).
-    void ShowElectrodeCheck(const ElectrodeCalibration& electrode, const QString& pressStatusMessage);
+    void ShowElectrodeCheck(const ElectrodeCalibration& electrode, const QString& pressStatusMessage,
+                            StoredCalibration::Board board);
 
 public slots:
     // "&Dérivée dpH/dV".

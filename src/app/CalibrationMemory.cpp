@@ -26,7 +26,7 @@ QString CalibrationMemory::Restore()
 {
     QSettings settings;
     const std::optional<StoredCalibration::Calibration> kept
-        = StoredCalibration::Read(settings, window_.BoardInUse().simulated);
+        = StoredCalibration::Read(settings, StoredCalibration::BoardOf(window_.BoardInUse()));
     if (kept) {
         window_.RadioGroup1Items->button(kept->differential ? 1 : 0)->setChecked(true);
         calibration_.RadioGroup1Click();
@@ -42,7 +42,7 @@ QString CalibrationMemory::Restore()
 void CalibrationMemory::Completed(const ElectrodeCalibration::PressResult& press)
 {
     const std::optional<StoredCalibration::Calibration> made
-        = StoredCalibration::Completed(electrode_, press, window_.BoardInUse().simulated, now_());
+        = StoredCalibration::Completed(electrode_, press, StoredCalibration::BoardOf(window_.BoardInUse()), now_());
     if (!made)
         return;
     try {
@@ -54,3 +54,4 @@ void CalibrationMemory::Completed(const ElectrodeCalibration::PressResult& press
         window_.SetStatusText(ErrorBox::TextOf(error));
     }
 }
+

@@ -68,7 +68,8 @@ MainMenu BuildMainMenu(QMenuBar* bar)
     auto* cards = new QActionGroup(parametrer);
     m.CarteKestrola1 = Item(parametrer, QStringLiteral("&Carte Kestrola"), QStringLiteral("CarteKestrola1"));
     m.CarteBrinmox1 = Item(parametrer, QStringLiteral("C&arte Brinmox"), QStringLiteral("CarteBrinmox1"));
-    for (QAction* card : {m.CarteKestrola1, m.CarteBrinmox1}) {
+    m.InterfaceUSB1 = Item(parametrer, QStringLiteral("Interface &USB"), QStringLiteral("InterfaceUSB1"));
+    for (QAction* card : {m.CarteKestrola1, m.CarteBrinmox1, m.InterfaceUSB1}) {
         card->setCheckable(true);
         cards->addAction(card);
     }

@@ -27,6 +27,7 @@ struct MainMenu {
     QAction* Postedeprofesseur1 = nullptr;
     QAction* CarteKestrola1 = nullptr;
     QAction* CarteBrinmox1 = nullptr;
+    QAction* InterfaceUSB1 = nullptr;
     QAction* Rseau1 = nullptr;
     QAction* Conseils1 = nullptr;  // "Ai&de rapide" on the menu bar itself
     QAction* Index1 = nullptr;

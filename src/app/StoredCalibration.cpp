@@ -1,5 +1,7 @@
 #include "StoredCalibration.h"
 
+#include "BoardSetup.h"
+
 #include "ElectrodeCheck.h"
 
 #include <QSettings>
@@ -21,6 +23,20 @@ const QString kSlopePercent = QStringLiteral("PentePourCent");
 const QString kOffsetMv = QStringLiteral("DecalageMv");
 const QString kSimulated = QStringLiteral("simulation");
 const QString kReal = QStringLiteral("reelle");
+const QString kUsb = QStringLiteral("usb");
+
+QString BoardName(Board board)
+{
+    switch (board) {
+    case Board::Real:
+        return kReal;
+    case Board::Usb:
+        return kUsb;
+    case Board::Simulated:
+        break;
+    }
+    return kSimulated;
+}
 
 // Numbers as text, with '.', at full precision: the same on every system and in the registry.
 std::optional<double> ReadNumber(const QSettings& settings, const QString& key)
@@ -43,23 +59,43 @@ std::optional<int> ReadInteger(const QSettings& settings, const QString& key)
 
 }  // namespace
 
+Board BoardOf(const BoardSetup& board)
+{
+    if (!board.usbPort.isEmpty())
+        return Board::Usb;
+    return board.simulated ? Board::Simulated : Board::Real;
+}
+
+std::optional<ElectrodeCheck::Result> Check(const ElectrodeCalibration& electrode, Board board)
+{
+    // In the difference mode the converted voltage is half the electrode's.
+    const double scale = electrode.DifferentialMode() ? 2.0 : 1.0;
+    double slope = electrode.Slope();
+    double intercept = electrode.Intercept();
+    if (board == Board::Usb) {
+        // U = gain x E + zero (in the difference mode the second input carries the zero):
+        // pH = slope x U + intercept = (slope x gain) x E + (slope x zero + intercept).
+        const double zero = electrode.DifferentialMode() ? 0.0 : kModuleZeroV;
+        intercept += slope * zero;
+        slope *= kModuleGain;
+    }
+    return ElectrodeCheck::Evaluate(slope, intercept, scale);
+}
+
 std::optional<Calibration> Completed(const ElectrodeCalibration& electrode,
-                                     const ElectrodeCalibration::PressResult& press, bool simulatedBoard,
+                                     const ElectrodeCalibration::PressResult& press, Board board,
                                      const QDateTime& now)
 {
     if (!press.statusMessage.isEmpty())
         return std::nullopt;
-    // In the difference mode the converted voltage is half the electrode's.
-    const double scale = electrode.DifferentialMode() ? 2.0 : 1.0;
-    const std::optional<ElectrodeCheck::Result> check
-        = ElectrodeCheck::Evaluate(electrode.Slope(), electrode.Intercept(), scale);
+    const std::optional<ElectrodeCheck::Result> check = Check(electrode, board);
     if (!check)
         return std::nullopt;
     Calibration made;
     made.slope = electrode.Slope();
     made.intercept = electrode.Intercept();
     made.differential = electrode.DifferentialMode();
-    made.simulatedBoard = simulatedBoard;
+    made.board = board;
     made.madeAt = now;
     made.slopePercent = check->slopePercent;
     made.offsetMv = check->offsetMv;
@@ -73,7 +109,7 @@ void Write(QSettings& settings, const Calibration& calibration)
     settings.setValue(kSlope, QString::number(calibration.slope, 'g', 17));
     settings.setValue(kIntercept, QString::number(calibration.intercept, 'g', 17));
     settings.setValue(kElectrode, calibration.differential ? 1 : 0);
-    settings.setValue(kBoard, calibration.simulatedBoard ? kSimulated : kReal);
+    settings.setValue(kBoard, BoardName(calibration.board));
     // In universal time, so that a change of summer time does not change its age.
     settings.setValue(kDate, calibration.madeAt.toUTC().toString(Qt::ISODate));
     settings.setValue(kSlopePercent, calibration.slopePercent);
@@ -86,13 +122,13 @@ void Write(QSettings& settings, const Calibration& calibration)
                                      .toStdString());
 }
 
-std::optional<Calibration> Read(QSettings& settings, bool simulatedBoard)
+std::optional<Calibration> Read(QSettings& settings, Board board)
 {
     settings.beginGroup(kGroup);
     const std::optional<double> slope = ReadNumber(settings, kSlope);
     const std::optional<double> intercept = ReadNumber(settings, kIntercept);
     const std::optional<int> electrode = ReadInteger(settings, kElectrode);
-    const QString board = settings.value(kBoard).toString();
+    const QString madeOn = settings.value(kBoard).toString();
     const QDateTime madeAt = QDateTime::fromString(settings.value(kDate).toString(), Qt::ISODate);
     const std::optional<int> slopePercent = ReadInteger(settings, kSlopePercent);
     const std::optional<int> offsetMv = ReadInteger(settings, kOffsetMv);
@@ -100,15 +136,15 @@ std::optional<Calibration> Read(QSettings& settings, bool simulatedBoard)
 
     // A zero slope would turn every reading into one pH: that is no calibration to keep.
     if (!slope || *slope == 0.0 || !intercept || !electrode || (*electrode != 0 && *electrode != 1)
-        || (board != kSimulated && board != kReal) || !madeAt.isValid() || !slopePercent || !offsetMv)
+        || !madeAt.isValid() || !slopePercent || !offsetMv)
         return std::nullopt;
-    if ((board == kSimulated) != simulatedBoard)
+    if (madeOn != BoardName(board))
         return std::nullopt;
     Calibration kept;
     kept.slope = *slope;
     kept.intercept = *intercept;
     kept.differential = *electrode == 1;
-    kept.simulatedBoard = simulatedBoard;
+    kept.board = board;
     kept.madeAt = madeAt;
     kept.slopePercent = *slopePercent;
     kept.offsetMv = *offsetMv;

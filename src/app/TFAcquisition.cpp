@@ -2,6 +2,7 @@
 
 #include "AnalysisCommands.h"
 #include "BenchWindow.h"
+#include "BoardMenu.h"
 #include "CalibrationController.h"
 #include "CalibrationMemory.h"
 #include "DataCommands.h"
@@ -31,6 +32,7 @@
 #include "NetworkReception.h"
 #include "OverlayCommands.h"
 #include "StationCommands.h"
+#include "StoredCalibration.h"
 #include "TitrationFit.h"
 #include "WindowSettings.h"
 
@@ -58,7 +60,9 @@
 
 TFAcquisition::TFAcquisition(QWidget* parent)
     : TFAcquisition(MonotonicClock::Instance(),
-                    CreateBoard(QCoreApplication::arguments(), MonotonicClock::Instance()), MessageEndpoint(), parent)
+                    CreateBoard(QCoreApplication::arguments(), BoardMenu::EnvironmentOrRemembered(),
+                                MonotonicClock::Instance()),
+                    MessageEndpoint(), parent)
 {
 }
 
@@ -142,7 +146,9 @@ TFAcquisition::TFAcquisition(Clock& clock, BoardSetup board, const MessageEndpoi
     // electrode check sees what the press left in the status bar and yields to its message.
     auto* analysis = new AnalysisCommands(*this);
     connect(Button1, &QPushButton::clicked, analysis,
-            Guarded([this, analysis] { analysis->ShowElectrodeCheck(*electrode_, StatusText()); }));
+            Guarded([this, analysis] {
+                analysis->ShowElectrodeCheck(*electrode_, StatusText(), StoredCalibration::BoardOf(board_));
+            }));
     // Print, PDF, CSV and the chart on the clipboard, on the Fichier and Edition items.
     auto* report = new ReportCommands(*this);
     // The report prints the method of tangents, then the fitted model, after the equivalence
@@ -213,6 +219,37 @@ void TFAcquisition::CreateCompanions()
     }
     if (!board_.message.isEmpty())
         SetStatusText(board_.message);
+
+    BoardMenu::Hooks hooks;
+    hooks.busy = [this] { return run_->Measuring() || electrode_->Calibrating(); };
+    hooks.change = [this](BoardSetup board) { return ChangeBoard(std::move(board)); };
+    hooks.kestrola = [this] { return CreateKestrolaBoard(QCoreApplication::arguments(), clock_); };
+    hooks.usb = [this] { return CreateBoard({QString(), QLatin1String(kUsbOption)}, QString(), clock_); };
+    hooks.status = [this](const QString& text) { SetStatusText(text); };
+    new BoardMenu(menu_.CarteKestrola1, menu_.InterfaceUSB1, !board_.usbPort.isEmpty(), std::move(hooks), this);
+}
+
+QString TFAcquisition::ChangeBoard(BoardSetup board)
+{
+    const bool realBoard = !board.usb && !board.simulated;
+    QString refusal = measurement_->Open(board);
+    // The real board refused falls back to the bench, as at start.
+    if (!refusal.isEmpty() && realBoard) {
+        FallBackToBench(board, clock_, refusal);
+        refusal = measurement_->Open(board);
+    }
+    if (!refusal.isEmpty())
+        return refusal;
+    // The measurement thread no longer reads the old bench: its window and then it can go.
+    benchWindow_.reset();
+    board_ = std::move(board);
+    if (board_.bench) {
+        benchWindow_ = std::make_unique<BenchWindow>(*board_.bench, board_.message);
+        benchWindow_->move(198 + 571 + 12, 16);
+        benchWindow_->show();
+    }
+    SetStatusText(board_.message);
+    return QString();
 }
 
 void TFAcquisition::ConnectMenu()

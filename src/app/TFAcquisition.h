@@ -64,6 +64,10 @@ public:
     MeasurementThread& Measurement() { return *measurement_; }
     // The bench and the start-up message; the bus itself belongs to the measurement thread.
     const BoardSetup& BoardInUse() const { return board_; }
+    // Outside a run and a calibration: measures with the board of `board` from now on (the
+    // bench's window comes and goes with the bench). The French refusal, the board in use
+    // then staying, or an empty text.
+    QString ChangeBoard(BoardSetup board);
     ElectrodeCalibration& Electrode() { return *electrode_; }
     MeasurementRun& Run() { return *run_; }
     // The run's recovery file, and those that earlier runs left.

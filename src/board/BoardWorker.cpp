@@ -1,13 +1,16 @@
 #include "BoardWorker.h"
 
 #include "BoardLog.h"
+#include "BoardRangeError.h"
 #include "BoardSetup.h"
 #include "Clock.h"
 #include "PortBus.h"
 #include "TTorviC.h"
+#include "UsbInterface.h"
 
 #include <QThread>
 
+#include <cmath>
 #include <exception>
 #include <new>
 #include <stdexcept>
@@ -34,11 +37,13 @@ BoardWorker::~BoardWorker() = default;
 
 QString BoardWorker::Open(BoardSetup& setup)
 {
-    const QString refusal = OpenBoard(setup);
+    const QString refusal = setup.usb ? OpenUsb(setup) : OpenBoard(setup);
     if (refusal.isEmpty())
         qCInfo(lcBoard).noquote() << QStringLiteral("Carte choisie : %1")
-                                         .arg(setup.simulated ? QStringLiteral("banc de simulation")
-                                                              : QStringLiteral("carte d'acquisition réelle"));
+                                         .arg(!setup.usbPort.isEmpty()
+                                                  ? QStringLiteral("interface USB sur %1").arg(setup.usbPort)
+                                                  : setup.simulated ? QStringLiteral("banc de simulation")
+                                                                    : QStringLiteral("carte d'acquisition réelle"));
     else
         qCWarning(lcBoard).noquote() << QStringLiteral("Carte refusée : %1").arg(refusal);
     return refusal;
@@ -55,6 +60,7 @@ QString BoardWorker::OpenBoard(BoardSetup& setup)
         auto board = std::make_unique<TTorviC>(*setup.bus, clock_);
         board->setObjectName(QStringLiteral("P"));
         P.reset();
+        usb_.reset();
         bus_ = std::move(setup.bus);
         P = std::move(board);
         return QString();
@@ -65,6 +71,30 @@ QString BoardWorker::OpenBoard(BoardSetup& setup)
         setup.bus.reset();
         return kUnknownFailure;
     }
+}
+
+QString BoardWorker::OpenUsb(BoardSetup& setup)
+{
+    const UsbInterface::Options options = *setup.usb;
+    setup.usb.reset();
+    try {
+        auto usb = std::make_unique<UsbInterface>(options, clock_);
+        const QString refusal = usb->Open();
+        if (!refusal.isEmpty())
+            return refusal;
+        P.reset();
+        bus_.reset();
+        usb_ = std::move(usb);
+        setup.usbPort = usb_->PortName();
+        return QString();
+    } catch (const std::exception& error) {
+        return FailureText(error);
+    }
+}
+
+void BoardWorker::Release()
+{
+    usb_.reset();
 }
 
 void BoardWorker::Measure(std::uint64_t tag, std::uint32_t count, double frequency)
@@ -87,6 +117,10 @@ BoardReading BoardWorker::Read(std::uint64_t tag, std::uint32_t count, double fr
     BoardReading reading;
     reading.tag = tag;
     try {
+        if (usb_) {
+            ReadUsb(reading, count, frequency);
+            return reading;
+        }
         if (!P)
             throw std::runtime_error("La carte d'acquisition est inaccessible.");
         reading.startedMs = clock_.NowMs();
@@ -112,4 +146,29 @@ BoardReading BoardWorker::Read(std::uint64_t tag, std::uint32_t count, double fr
         qCWarning(lcBoard).noquote() << QStringLiteral("Mesure en échec : %1").arg(reading.failureText);
     }
     return reading;
+}
+
+void BoardWorker::ReadUsb(BoardReading& reading, std::uint32_t count, double frequency)
+{
+    // The interface is asked for the same window of time as the board: count samples at the
+    // frequency; it takes its own samples within it.
+    if (count == 0 || !(frequency > 0.0) || !std::isfinite(frequency))
+        throw BoardRangeError(QStringLiteral("Durée de mesure impossible : %1 points à %2 Hz.")
+                                  .arg(count)
+                                  .arg(QString::number(frequency).replace(QLatin1Char('.'), QLatin1Char(','))));
+    const double windowMs = std::round(1000.0 * count / frequency);
+    const int window = windowMs > 1e9 ? 1000000000 : static_cast<int>(windowMs);
+    QString failure;
+    reading.startedMs = clock_.NowMs();
+    const auto measured = usb_->Measure(window, failure);
+    reading.endedMs = clock_.NowMs();
+    if (!measured) {
+        reading.failure = BoardReading::Failure::Status;
+        reading.failureText = QStringLiteral("Interface USB (%1) : %2 ; mesure ignorée.").arg(usb_->PortName(), failure);
+        qCWarning(lcBoard).noquote() << QStringLiteral("Mesure en échec : %1").arg(reading.failureText);
+        return;
+    }
+    reading.startedMs = measured->startedMs;
+    reading.voltage1 = measured->volts1;
+    reading.voltage2 = measured->volts2;
 }

@@ -19,6 +19,9 @@ MeasurementThread::MeasurementThread(Clock& clock, QObject* parent)
                 emit Measured(reading);
         },
         Qt::QueuedConnection);
+    // The serial port goes on the thread it lives on, as that thread ends.
+    BoardWorker* worker = worker_.get();
+    connect(thread_, &QThread::finished, worker, [worker] { worker->Release(); }, Qt::DirectConnection);
     thread_->start();
 }
 

@@ -79,7 +79,7 @@ TEST(BoardSetupTest, UnknownEnvironmentValueIsSaidAndSimulated)
     EXPECT_TRUE(setup.simulated);
     EXPECT_EQ(real.opened, 0);
     EXPECT_EQ(setup.message, QStringLiteral("Valeur inconnue de la variable QUORIN_CARTE : « oui » (valeurs possibles : "
-                                            "reelle, simulation). Quorin fonctionne sur le banc de simulation."));
+                                            "reelle, usb, simulation). Quorin fonctionne sur le banc de simulation."));
 }
 
 TEST(BoardSetupTest, RefusedPortAccessFallsBackToTheSimulationAndSaysWhy)
@@ -133,6 +133,36 @@ TEST(BoardSetupTest, OnlyTheExactOptionAsksForTheRealBoard)
     EXPECT_TRUE(IsBoardOption(kOption));
     EXPECT_FALSE(IsBoardOption(QStringLiteral("--carte-reelle=1")));
     EXPECT_FALSE(IsBoardOption(QStringLiteral("carte-reelle.che")));
+}
+
+TEST(BoardSetupTest, UsbOptionOrVariableAsksForTheInterface_TheLastOptionWins)
+{
+    const struct Case {
+        QStringList arguments;
+        QString environment;
+        bool usb;
+        QString port;
+    } cases[] = {
+        {{kProgram, QStringLiteral("--carte-usb")}, QString(), true, QString()},
+        {{kProgram, QStringLiteral("--carte-usb=/dev/ttyACM1"), QStringLiteral("a.che")}, QString(), true,
+         QStringLiteral("/dev/ttyACM1")},
+        {{kProgram}, QStringLiteral(" USB "), true, QString()},
+        {{kProgram, kOption, QStringLiteral("--carte-usb")}, QString(), true, QString()},
+        {{kProgram, QStringLiteral("--carte-usb"), kOption}, QStringLiteral("usb"), false, QString()},
+        {{kProgram, QStringLiteral("--carte-usbx")}, QString(), false, QString()},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.arguments.join(QLatin1Char(' ')).toStdString());
+        FakeClock clock;
+        RealBusStub real;
+        const BoardSetup setup = CreateBoard(c.arguments, c.environment, clock, real.Opener());
+        EXPECT_EQ(setup.usb.has_value(), c.usb);
+        if (setup.usb) {
+            EXPECT_EQ(setup.usb->portName, c.port);
+            EXPECT_FALSE(setup.simulated);
+            EXPECT_FALSE(setup.bench);
+        }
+    }
 }
 
 }  // namespace
