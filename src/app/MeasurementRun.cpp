@@ -266,12 +266,6 @@ MeasurementRun::Recovered MeasurementRun::Recover(const RecoveryFile::Contents& 
     return outcome;
 }
 
-void MeasurementRun::Abandon()
-{
-    if (measuring_ && recovery_)
-        recovery_->Abandon();
-}
-
 void MeasurementRun::Button2Enter()
 {
     button2Focused_ = true;

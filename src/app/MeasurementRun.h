@@ -63,8 +63,6 @@ public:
     void ValidateVolume();
     void Button2Enter();
     void Button2Exit();
-    // The program ends during a run on the user's word: the run's points are not kept.
-    void Abandon();
 
     using Recovered = RunRecovery::Outcome;
     // Rebuilds the record from a run that a crash ended, as if Enter had ended it after its

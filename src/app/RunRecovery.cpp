@@ -139,13 +139,6 @@ void RunRecovery::EndRun(bool saved)
     LogWriterFailure();
 }
 
-void RunRecovery::Abandon()
-{
-    if (!run_.path.isEmpty())
-        Drop(run_);
-    run_ = {};
-}
-
 void RunRecovery::HeldCopySaved()
 {
     if (heldCopy_.path.isEmpty())

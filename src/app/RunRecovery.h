@@ -16,9 +16,9 @@ class RecoveryWriter;
 
 // Keeps a run recoverable while it goes: every sample and press is appended to a file of its
 // own in the user's state folder (beside the journal), forced to the disk once per sample,
-// on the writer's thread. The file goes when the run's points are saved, or when the user
-// ends the program during the run; it stays when the automatic save failed, until a save of
-// those points succeeds. A file left by a crash is offered at the next start.
+// on the writer's thread. The file goes when the run's points are saved; it stays when the
+// automatic save failed, until a save of those points succeeds. A file left by a crash, or by
+// a program ended during its run, is offered at the next start.
 //
 // Each file has a lock beside it, held by the copy of the program that writes it for as long
 // as the file may still be its own: another copy started meanwhile leaves it alone.
@@ -48,8 +48,6 @@ public:
     void Press(std::int64_t ms);
     // The run ended; with `saved` false its points are not saved anywhere yet.
     void EndRun(bool saved);
-    // The user ends the program during the run: its points are not kept.
-    void Abandon();
 
     // The held copy of the points was saved to a file, or was replaced by other points.
     void HeldCopySaved();

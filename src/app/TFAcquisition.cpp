@@ -267,7 +267,6 @@ void TFAcquisition::ConnectMenu()
     connect(m.Ouvrirlenavigateur1, &QAction::triggered, launchers_, Guarded(launchers_, &Launchers::Ouvrirlenavigateur1Click));
     connect(m.Quitteretlancernavigateur1, &QAction::triggered, this, Guarded([this] {
         quitting_ = true;
-        run_->Abandon();
         EndMeasurements();
         launchers_->Quitteretlancernavigateur1Click();
     }));
@@ -451,8 +450,8 @@ void TFAcquisition::FormCloseQuery(QCloseEvent* event)
         }
     }
     if (quitting_ || FormClose()) {
-        // Closing during a run was confirmed: its points are not kept.
-        run_->Abandon();
+        // Closing during a run was confirmed: its recovery file stays, so the next start offers
+        // the points (a student's slip costs one question, never a titration).
         event->accept();
         EndMeasurements();
         // The bench window is a window of its own; the program ends with the main window.
@@ -484,10 +483,9 @@ void TFAcquisition::OfferLeftRuns()
 
 void TFAcquisition::Quitter1Click()
 {
-    // Ends the loop after the current message; the window values are not written on this path,
-    // and a run's points are not kept.
+    // Ends the loop after the current message; the window values are not written on this path.
+    // A run's points stay in its recovery file, offered at the next start.
     quitting_ = true;
-    run_->Abandon();
     EndMeasurements();
     QCoreApplication::exit(0);
 }
