@@ -27,14 +27,14 @@
 //            --selection N (the station's part with N selected only),
 //            --une-adresse oui (the 50 senders all from 127.0.0.101, as behind one address)
 #include "BenchEnvironment.h"
-#include "Clock.h"
-#include "NumberText.h"
-#include "ReceivedMeasurements.h"
-#include "SimulatedBench.h"
-#include "StationCommands.h"
-#include "TMainMsgServer.h"
-#include "TMsgSender.h"
-#include "TeacherStation.h"
+#include "board/Clock.h"
+#include "board/SimulatedBench.h"
+#include "data/NumberText.h"
+#include "data/ReceivedMeasurements.h"
+#include "net/TMainMsgServer.h"
+#include "net/TMsgSender.h"
+#include "station/StationCommands.h"
+#include "station/TeacherStation.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -8,10 +8,10 @@
 // the disk does.
 // The state folder is a temporary folder, on the disk of the temporary files unless
 // --dossier names another (a USB key, a network folder).
+#include "acquisition/RunRecovery.h"
 #include "BenchEnvironment.h"
-#include "RecoveryFile.h"
-#include "RecoveryWriter.h"
-#include "RunRecovery.h"
+#include "data/RecoveryFile.h"
+#include "data/RecoveryWriter.h"
 
 #include <QApplication>
 #include <QDateTime>

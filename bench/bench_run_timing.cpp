@@ -6,12 +6,12 @@
 // on an idle thread, which shows what the shared machine costs by itself. Targets:
 // mean within 2 ms of 1500 ms, drift after 40 samples under 10 ms, worst delay under 50 ms.
 // Takes about a minute. Its message server listens on a free loopback port.
+#include "acquisition/MeasurementRun.h"
 #include "BenchEnvironment.h"
-#include "BoardSetup.h"
-#include "Clock.h"
-#include "MeasurementRecord.h"
-#include "MeasurementRun.h"
-#include "TFAcquisition.h"
+#include "board/BoardSetup.h"
+#include "board/Clock.h"
+#include "data/MeasurementRecord.h"
+#include "window/TFAcquisition.h"
 
 #include <QApplication>
 #include <QTimer>

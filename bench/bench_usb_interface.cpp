@@ -6,14 +6,14 @@
 //  2. A run of 40 samples through the window: the mean, shortest and longest period between
 //     samples and the drift of the last one. Target: mean within 2 ms of 1 500 ms.
 // Takes about 80 s. Its message server listens on a free loopback port.
+#include "acquisition/MeasurementRun.h"
 #include "AvrBoard.h"
-#include "BoardSetup.h"
-#include "Clock.h"
-#include "MeasurementRecord.h"
-#include "MeasurementRun.h"
-#include "MeasurementThread.h"
-#include "StartupValues.h"
-#include "TFAcquisition.h"
+#include "board/BoardSetup.h"
+#include "board/Clock.h"
+#include "board/MeasurementThread.h"
+#include "data/MeasurementRecord.h"
+#include "support/StartupValues.h"
+#include "window/TFAcquisition.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

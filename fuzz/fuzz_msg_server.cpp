@@ -3,9 +3,9 @@
 // whose far end has sent the bytes and closed its sending side. The outcome must match a
 // direct reading of the frame: the acknowledgement and OnMessage exactly for a whole frame,
 // with the fields as sent; nothing at all otherwise.
-#include "ESocketError.h"
-#include "MsgWire.h"
-#include "TMsgServer.h"
+#include "net/ESocketError.h"
+#include "net/MsgWire.h"
+#include "net/TMsgServer.h"
 
 #include <QCoreApplication>
 

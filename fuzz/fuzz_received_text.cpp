@@ -1,10 +1,10 @@
 // Any bytes as a text a peer sends to the teacher's station: it is analysed and listed, and a
 // readable one saved as a chemistry file reads back with the very same points.
-#include "ChemistryFile.h"
-#include "ClassTable.h"
-#include "MsgWire.h"
-#include "ReceivedMeasurements.h"
-#include "ReferenceCurve.h"
+#include "data/ChemistryFile.h"
+#include "data/ClassTable.h"
+#include "data/ReceivedMeasurements.h"
+#include "data/ReferenceCurve.h"
+#include "net/MsgWire.h"
 
 #include <algorithm>
 #include <cstddef>

@@ -1,9 +1,9 @@
-#include "AppLog.h"
-#include "ErrorBox.h"
-#include "Journal.h"
-#include "QuorinApplication.h"
-#include "StartupValues.h"
-#include "TFAcquisition.h"
+#include "support/AppLog.h"
+#include "support/ErrorBox.h"
+#include "support/Journal.h"
+#include "support/QuorinApplication.h"
+#include "support/StartupValues.h"
+#include "window/TFAcquisition.h"
 
 #include <QLibraryInfo>
 #include <QTimer>

@@ -1,12 +1,12 @@
-#include "BoardWorker.h"
+#include "board/BoardWorker.h"
 
-#include "BoardLog.h"
-#include "BoardRangeError.h"
-#include "BoardSetup.h"
-#include "Clock.h"
-#include "PortBus.h"
-#include "TTorviC.h"
-#include "UsbInterface.h"
+#include "board/BoardLog.h"
+#include "board/BoardRangeError.h"
+#include "board/BoardSetup.h"
+#include "board/Clock.h"
+#include "board/PortBus.h"
+#include "board/TTorviC.h"
+#include "board/UsbInterface.h"
 
 #include <QThread>
 

@@ -1,7 +1,7 @@
-#include "SimulatedBench.h"
+#include "board/SimulatedBench.h"
 
-#include "BoardRangeError.h"
-#include "Clock.h"
+#include "board/BoardRangeError.h"
+#include "board/Clock.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,7 +1,7 @@
-#include "MeasurementRecord.h"
+#include "data/MeasurementRecord.h"
 
-#include "ConvertError.h"
-#include "NumberText.h"
+#include "data/ConvertError.h"
+#include "data/NumberText.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
-#include "VolumeReconstruction.h"
+#include "data/VolumeReconstruction.h"
 
-#include "MeasurementRecord.h"
-#include "NumberText.h"
+#include "data/MeasurementRecord.h"
+#include "data/NumberText.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "Windows1252.h"
+#include "data/Windows1252.h"
 
 #include <QStringDecoder>
 #include <QStringEncoder>

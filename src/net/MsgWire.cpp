@@ -1,4 +1,4 @@
-#include "MsgWire.h"
+#include "net/MsgWire.h"
 
 #include <QStringDecoder>
 #include <QStringEncoder>

@@ -1,8 +1,8 @@
-#include "NetworkSend.h"
+#include "net/NetworkSend.h"
 
-#include "MsgWire.h"
-#include "NetLog.h"
-#include "TMsgSender.h"
+#include "net/MsgWire.h"
+#include "net/NetLog.h"
+#include "net/TMsgSender.h"
 
 #include <algorithm>
 #include <exception>

@@ -1,4 +1,4 @@
-#include "SocketApi.h"
+#include "net/SocketApi.h"
 
 #ifdef _WIN32
 #include <winsock2.h>

@@ -1,7 +1,7 @@
-#include "TConnectionServer.h"
+#include "net/TConnectionServer.h"
 
-#include "NetLog.h"
-#include "TServeThread.h"
+#include "net/NetLog.h"
+#include "net/TServeThread.h"
 
 #include <QDeadlineTimer>
 

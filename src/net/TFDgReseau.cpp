@@ -1,10 +1,10 @@
-#include "TFDgReseau.h"
+#include "net/TFDgReseau.h"
 
-#include "MsgWire.h"
-#include "NetLog.h"
-#include "NetworkSend.h"
-#include "TMainMsgServer.h"
-#include "TMsgSender.h"
+#include "net/MsgWire.h"
+#include "net/NetLog.h"
+#include "net/NetworkSend.h"
+#include "net/TMainMsgServer.h"
+#include "net/TMsgSender.h"
 
 #include <QFontMetrics>
 #include <QGroupBox>

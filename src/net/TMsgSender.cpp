@@ -1,8 +1,8 @@
-#include "TMsgSender.h"
+#include "net/TMsgSender.h"
 
-#include "ESocketError.h"
-#include "MsgWire.h"
-#include "NetLog.h"
+#include "net/ESocketError.h"
+#include "net/MsgWire.h"
+#include "net/NetLog.h"
 
 TMsgSender::TMsgSender(QObject* owner) : TSocketLink(owner)
 {

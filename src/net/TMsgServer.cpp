@@ -1,7 +1,7 @@
-#include "TMsgServer.h"
+#include "net/TMsgServer.h"
 
-#include "MsgWire.h"
-#include "NetLog.h"
+#include "net/MsgWire.h"
+#include "net/NetLog.h"
 
 #include <atomic>
 

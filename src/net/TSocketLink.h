@@ -1,6 +1,6 @@
 #pragma once
 
-#include "SocketApi.h"
+#include "net/SocketApi.h"
 
 #include <QByteArray>
 #include <QDeadlineTimer>

@@ -1,8 +1,8 @@
-#include "BoardRangeError.h"
-#include "EmulatedBoard.h"
+#include "board/BoardRangeError.h"
+#include "board/EmulatedBoard.h"
+#include "board/SimulatedBench.h"
+#include "board/TTorviC.h"
 #include "FakeClock.h"
-#include "SimulatedBench.h"
-#include "TTorviC.h"
 
 #include <gtest/gtest.h>
 

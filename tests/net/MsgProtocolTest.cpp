@@ -1,10 +1,10 @@
-#include "ESocketAbort.h"
-#include "ESocketError.h"
 #include "LoopbackPeer.h"
-#include "MsgWire.h"
+#include "net/ESocketAbort.h"
+#include "net/ESocketError.h"
+#include "net/MsgWire.h"
+#include "net/TMainMsgServer.h"
+#include "net/TMsgSender.h"
 #include "QtPrinting.h"
-#include "TMainMsgServer.h"
-#include "TMsgSender.h"
 
 #include <QElapsedTimer>
 #include <QThread>
