@@ -3,7 +3,7 @@
 #include "data/FileError.h"
 #include "data/MachineMemory.h"
 #include "data/WholeFile.h"
-#include "data/Windows1252.h"
+#include "text/Windows1252.h"
 
 #include <QFile>
 #include <QIODevice>

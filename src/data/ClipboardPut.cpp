@@ -1,6 +1,6 @@
 #include "data/ClipboardPut.h"
 
-#include "data/Windows1252.h"
+#include "text/Windows1252.h"
 
 #include <QClipboard>
 #include <QCoreApplication>

@@ -1,5 +1,7 @@
 #include "net/NetLog.h"
 
+#include "text/ExceptionText.h"
+
 #include <exception>
 
 Q_LOGGING_CATEGORY(lcNet, "quorin.net")
@@ -9,7 +11,7 @@ QString CaughtText()
     try {
         throw;
     } catch (const std::exception& error) {
-        return QString::fromUtf8(error.what());
+        return ExceptionText(error);
     } catch (...) {
         return QStringLiteral("exception inconnue");
     }

@@ -3,8 +3,8 @@
 #include "data/DataFolder.h"
 #include "data/FileError.h"
 #include "data/MeasurementRecord.h"
-#include "data/Windows1252.h"
 #include "FileSizeLimit.h"
+#include "text/Windows1252.h"
 
 #include <QDir>
 #include <QFile>

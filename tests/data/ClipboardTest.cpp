@@ -3,7 +3,7 @@
 #include "data/ConvertError.h"
 #include "data/MeasurementRecord.h"
 #include "data/NumberText.h"
-#include "data/Windows1252.h"
+#include "text/Windows1252.h"
 
 #include <QClipboard>
 #include <QGuiApplication>

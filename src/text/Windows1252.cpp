@@ -1,4 +1,4 @@
-#include "data/Windows1252.h"
+#include "text/Windows1252.h"
 
 #include <QStringDecoder>
 #include <QStringEncoder>
