@@ -31,6 +31,7 @@
 #include "board/SimulatedBench.h"
 #include "data/NumberText.h"
 #include "data/ReceivedMeasurements.h"
+#include "data/RunTiming.h"
 #include "net/TMainMsgServer.h"
 #include "net/TMsgSender.h"
 #include "station/StationCommands.h"
@@ -64,7 +65,6 @@ namespace {
 
 constexpr int kStudents = 32;
 constexpr double kLastMl = 30.0;
-constexpr double kSamplePeriodMs = 1500.0;
 
 class ManualClock final : public Clock {
 public:
@@ -97,7 +97,7 @@ QString StudentTitration(int student)
     const double factor = SodaFactor(student);
     QString text;
     for (int k = 0;; ++k) {
-        const double t = k * kSamplePeriodMs;
+        const double t = k * RunTiming::kSamplePeriodMs;
         const double readMl = bench.PouredVolumeMlAt(t) / factor;
         if (readMl > kLastMl)
             break;

@@ -12,6 +12,7 @@
 #include "board/Clock.h"
 #include "board/MeasurementThread.h"
 #include "data/MeasurementRecord.h"
+#include "data/RunTiming.h"
 #include "support/StartupValues.h"
 #include "window/TFAcquisition.h"
 
@@ -114,10 +115,10 @@ int RunPeriod(AvrBoard& avr, Clock& clock)
     const double mean = std::accumulate(periods.begin(), periods.end(), 0.0) / static_cast<double>(periods.size());
     const auto [low, high] = std::minmax_element(periods.begin(), periods.end());
     const double drift = static_cast<double>(ends.back() - ends.front())
-        - static_cast<double>(ends.size() - 1) * MeasurementRun::kSamplePeriodMs;
+        - static_cast<double>(ends.size() - 1) * RunTiming::kSamplePeriodMs;
     std::printf("Échantillons : %zu\n", ends.size());
     std::printf("Période moyenne : %.2f ms (nominale %d ms, cible : à 2 ms près)\n", mean,
-                MeasurementRun::kSamplePeriodMs);
+                RunTiming::kSamplePeriodMs);
     std::printf("Période la plus courte : %.0f ms, la plus longue : %.0f ms\n", *low, *high);
     std::printf("Dérive après le dernier échantillon : %.0f ms\n", drift);
     return 0;

@@ -33,7 +33,6 @@ int main(int argc, char** argv)
         // Once the window is there: the runs that a crash or a power cut interrupted.
         QTimer::singleShot(0, &FAcquisition, Guarded(&FAcquisition, &TFAcquisition::OfferLeftRuns));
         result = QCoreApplication::exec();
-        return true;
     });
     qCInfo(lcApp).noquote() << QStringLiteral("%1 s'arrête (code %2)").arg(program).arg(result);
     return result;

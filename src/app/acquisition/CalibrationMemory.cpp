@@ -1,23 +1,17 @@
 #include "acquisition/CalibrationMemory.h"
 
-#include "acquisition/CalibrationController.h"
-#include "acquisition/StoredCalibration.h"
 #include "support/AppLog.h"
-#include "support/ErrorBox.h"
-#include "window/TFAcquisition.h"
+#include "text/ExceptionText.h"
 
-#include <QAbstractButton>
-#include <QButtonGroup>
 #include <QSettings>
 
 #include <exception>
 
-CalibrationMemory::CalibrationMemory(TFAcquisition& window, ElectrodeCalibration& electrode,
-                                     CalibrationController& calibration)
-    : QObject(&window)
-    , window_(window)
+CalibrationMemory::CalibrationMemory(ElectrodeCalibration& electrode, std::function<StoredCalibration::Board()> board,
+                                     QObject* parent)
+    : QObject(parent)
     , electrode_(electrode)
-    , calibration_(calibration)
+    , board_(std::move(board))
     , now_([] { return QDateTime::currentDateTime(); })
 {
 }
@@ -25,11 +19,9 @@ CalibrationMemory::CalibrationMemory(TFAcquisition& window, ElectrodeCalibration
 QString CalibrationMemory::Restore()
 {
     QSettings settings;
-    const std::optional<StoredCalibration::Calibration> kept
-        = StoredCalibration::Read(settings, StoredCalibration::BoardOf(window_.BoardInUse()));
+    const std::optional<StoredCalibration::Calibration> kept = StoredCalibration::Read(settings, board_());
     if (kept) {
-        window_.RadioGroup1Items->button(kept->differential ? 1 : 0)->setChecked(true);
-        calibration_.RadioGroup1Click();
+        emit ElectrodeModeRestored(kept->differential);
         electrode_.SetCoefficients(kept->slope, kept->intercept);
         qCInfo(lcApp).noquote() << QStringLiteral("Etalonnage retrouvé : pH = %1 x U + %2%3")
                                        .arg(kept->slope, 0, 'f', 4)
@@ -39,19 +31,19 @@ QString CalibrationMemory::Restore()
     return StoredCalibration::StartMessage(kept, now_());
 }
 
-void CalibrationMemory::Completed(const ElectrodeCalibration::PressResult& press)
+QString CalibrationMemory::Completed(const ElectrodeCalibration::PressResult& press)
 {
     const std::optional<StoredCalibration::Calibration> made
-        = StoredCalibration::Completed(electrode_, press, StoredCalibration::BoardOf(window_.BoardInUse()), now_());
+        = StoredCalibration::Completed(electrode_, press, board_(), now_());
     if (!made)
-        return;
+        return QString();
     try {
         QSettings settings;
         StoredCalibration::Write(settings, *made);
     } catch (const std::exception& error) {
         // The calibration is in use all the same; only the next start will not find it.
-        qCWarning(lcApp).noquote() << QStringLiteral("Etalonnage non gardé : %1").arg(ErrorBox::TextOf(error));
-        window_.SetStatusText(ErrorBox::TextOf(error));
+        qCWarning(lcApp).noquote() << QStringLiteral("Etalonnage non gardé : %1").arg(ExceptionText(error));
+        return ExceptionText(error);
     }
+    return QString();
 }
-

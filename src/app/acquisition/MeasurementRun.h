@@ -5,6 +5,7 @@
 #include "data/RecoveryFile.h"
 #include "data/VolumeReconstruction.h"
 
+#include <QDateTime>
 #include <QObject>
 #include <QString>
 
@@ -16,7 +17,7 @@ class Clock;
 class ElectrodeCalibration;
 class MeasurementRecord;
 class MeasurementThread;
-class TFAcquisition;
+class QTimer;
 
 // The keyboard-driven titration run: Enter on the measure button starts and stops it, a
 // sample every 1.5 s, Space records how long after the latest sample one more millilitre
@@ -25,24 +26,21 @@ class TFAcquisition;
 // The board is read on the measurement thread: a tick asks for a sample and the window goes on
 // answering, so a key press is dated when it happens, and goes in the row of the latest sample
 // completed at that moment.
+//
+// The run writes the record and paces itself with the timer it is handed (the window's
+// Timer1); whatever the window shows of it (the readings, the next volume, the count, the
+// buttons) it says through its signals.
 class MeasurementRun : public QObject {
     Q_OBJECT
 
 public:
-    static constexpr int kSamplePeriodMs = 1500;
-    static constexpr int kSampleDurationMs = 1000;
-    static constexpr double kVolumeStepL = 0.001;
-    static constexpr std::uint32_t kSamples = 15700;
-    static constexpr double kSampleRate = 15700.0;
-
-    MeasurementRun(TFAcquisition& window, ElectrodeCalibration& electrode, MeasurementThread& board, Clock& clock);
+    MeasurementRun(MeasurementRecord& record, ElectrodeCalibration& electrode, MeasurementThread& board, Clock& clock,
+                   QTimer& timer1, QObject* parent = nullptr);
 
     // Called at the stop, after the volume reconstruction, when points remain: takes the
     // held copy and saves the next numbered file. A failure it throws is reported and the
     // stop still completes.
     void SetFinishRun(std::function<void()> finish) { finishRun_ = std::move(finish); }
-    // Where every sample and press of a run is kept as it comes, for a run that a crash ends.
-    void SetRecovery(RunRecovery* recovery) { recovery_ = recovery; }
 
     bool Measuring() const { return measuring_; }
     // A sample has been asked for and its reading has not come back yet.
@@ -61,17 +59,30 @@ public:
     void Timer1Timer();
     // One Space press during the run, dated now.
     void ValidateVolume();
-    void Button2Enter();
-    void Button2Exit();
 
     using Recovered = RunRecovery::Outcome;
     // Rebuilds the record from a run that a crash ended, as if Enter had ended it after its
     // last whole sample: the volumes, the held copy and the next numbered save. Not during a run.
     Recovered Recover(const RecoveryFile::Contents& run);
 
-    // How a board failure is shown: the driver's status in the status bar, an exception in
-    // the error box.
-    static void ReportBoardFailure(TFAcquisition& window, const BoardReading& reading);
+signals:
+    // The run started (at once) or ended (once its points are saved, or could not be).
+    void RunningChanged(bool running);
+    // The sample just taken: the electrode's voltage and its pH.
+    void Reading(double volts, double pH);
+    // What the next Space press validates, in millilitres.
+    void NextVolumeChanged(double millilitres);
+    // The points kept at the end of a run, or of a run rebuilt from its recovery file.
+    void Finished(int pointCount);
+    // A sample the board could not take; the run has ended as an Enter would.
+    void ReadingFailed(const BoardReading& reading);
+    // What a run's recovery file keeps as it goes: its start, each sample (from 1, in order)
+    // and each press on the run's clock, and its end (`saved` false: the points are not saved
+    // anywhere yet).
+    void RunStarted(const QDateTime& started);
+    void SampleTaken(qint64 endMs, double pH);
+    void Pressed(qint64 ms);
+    void RunEnded(bool saved);
 
 private:
     void Start();
@@ -85,18 +96,15 @@ private:
     // Each of the rows from `firstRow` on shows the latest press in it, or nothing.
     void ShowMarks(int firstRow);
     void CountPresses();
-    void ShowNextVolume();
     void ScheduleNextSample();
-    void SetFrameColour();
 
-    TFAcquisition& window_;
+    MeasurementRecord& record_;
     ElectrodeCalibration& electrode_;
     MeasurementThread& board_;
     Clock& clock_;
+    QTimer& timer1_;
     std::function<void()> finishRun_;
-    RunRecovery* recovery_ = nullptr;
     bool measuring_ = false;
-    bool button2Focused_ = false;
     int validationCount_ = 0;
     int samplesTaken_ = 0;
     std::int64_t firstSampleStartMs_ = 0;

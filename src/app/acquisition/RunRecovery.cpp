@@ -4,6 +4,8 @@
 #include "data/RecoveryWriter.h"
 #include "support/AppLog.h"
 #include "support/ErrorBox.h"
+#include "support/QuestionBox.h"
+#include "text/ExceptionText.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -11,23 +13,10 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
-#include <QMessageBox>
-#include <QPushButton>
 
 #include <algorithm>
 
 namespace {
-
-bool AskYesNo(const QString& text)
-{
-    QMessageBox box(QMessageBox::Question, QStringLiteral("Quorin"), text, QMessageBox::NoButton,
-                    QApplication::activeWindow());
-    QPushButton* yes = box.addButton(QStringLiteral("&Oui"), QMessageBox::YesRole);
-    box.setDefaultButton(yes);
-    box.addButton(QStringLiteral("&Non"), QMessageBox::NoRole);
-    box.exec();
-    return box.clickedButton() == yes;
-}
 
 std::unique_ptr<QLockFile> LockBeside(const QString& path)
 {
@@ -48,7 +37,9 @@ RunRecovery::RunRecovery(const QString& folder, std::function<QString()> asideFo
     : QObject(parent)
     , folder_(folder)
     , asideFolder_(std::move(asideFolder))
-    , question_(AskYesNo)
+    , question_([](const QString& text) {
+        return QuestionBox::AskOuiNon(QApplication::activeWindow(), text, QuestionBox::Default::Oui);
+    })
     , message_([](const QString& text) { ErrorBox::Show(text); })
     , writer_(std::make_unique<RecoveryWriter>())
 {
@@ -219,7 +210,7 @@ void RunRecovery::OfferLeftRuns()
                                            .arg(contents.damaged ? QStringLiteral(", fin abîmée") : QString());
             found.push_back({std::move(kept), std::move(contents)});
         } catch (const std::exception& error) {
-            const QString reason = ErrorBox::TextOf(error);
+            const QString reason = ExceptionText(error);
             const QString path = kept.path;
             const QString target = MoveAside(kept, reason);
             if (!target.isEmpty())

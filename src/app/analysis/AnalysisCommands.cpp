@@ -8,12 +8,10 @@
 #include "data/MeasurementRecord.h"
 #include "data/TitrationConcentration.h"
 #include "data/WholeFile.h"
-#include "files/DataCommands.h"
 #include "support/AppLog.h"
 #include "support/ErrorBox.h"
 #include "support/FileDialogRunner.h"
 #include "window/RecordChart.h"
-#include "window/TFAcquisition.h"
 
 #include <QAction>
 #include <QChart>
@@ -68,16 +66,6 @@ QAction* Item(QMenu* menu, const QString& caption, const QString& name)
 }
 
 }  // namespace
-
-AnalysisCommands::AnalysisCommands(TFAcquisition& window)
-    : AnalysisCommands(window.Record(), *window.Chart1, [&window](const QString& text) { window.SetStatusText(text); },
-                       &window)
-{
-    SetDataFolder([&window] { return window.Data().DataFolderPath(); });
-    model_->SetHeaderValues([&window] { return window.Data().Document().Values(); });
-    SetQuantities([&window] { return window.Data().Document().Values(); });
-    AttachMenu(window.menuBar(), ParametrerMenuAction(window.menuBar()));
-}
 
 AnalysisCommands::AnalysisCommands(MeasurementRecord& record, RecordChart& chart, StatusSetter status,
                                    QObject* parent)
@@ -296,7 +284,7 @@ void AnalysisCommands::PlaceDerivatives()
     rightAxis_->setTitleBrush(colour);
     rightAxis_->setLabelsColor(colour);
     rightAxis_->setLinePenColor(colour);
-    ModelCommands::TidyLegend(chart);
+    RecordChart::TidyLegend(chart);
     FlushDerivative();
 }
 
@@ -410,7 +398,7 @@ void AnalysisCommands::ShowMark(double volumeMl)
         chart->addSeries(mark_);
         mark_->attachAxis(chart_.BottomAxis());
         mark_->attachAxis(chart_.LeftAxis());
-        ModelCommands::TidyLegend(chart);
+        RecordChart::TidyLegend(chart);
     }
     const double bottom = chart_.LeftAxis()->min();
     const double top = chart_.LeftAxis()->max();

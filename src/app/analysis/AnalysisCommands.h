@@ -24,7 +24,6 @@ class QTimer;
 class QValueAxis;
 class RecordChart;
 class TangentCommands;
-class TFAcquisition;
 
 // The "A&nalyse" menu: the derivative dpH/dV and the second derivative drawn on Chart1 against
 // a right-hand axis of their own (one scale for both when both are shown: the designed window
@@ -45,11 +44,8 @@ public:
 
     static inline const QString kMenuCaption = QStringLiteral("A&nalyse");
 
-    // On the main window: its record, Chart1, status bar and data folder; the menu goes after
-    // "&Paramétrer".
-    explicit AnalysisCommands(TFAcquisition& window);
-    // On a record and its chart, without a menu until AttachMenu; the data folder is the
-    // working folder until SetDataFolder.
+    // On a record and its chart, writing the status through `status`, without a menu until
+    // AttachMenu; the data folder is the working folder until SetDataFolder.
     AnalysisCommands(MeasurementRecord& record, RecordChart& chart, StatusSetter status, QObject* parent = nullptr);
 
     // Builds the menu and inserts it right after `after` (a menu's action of `bar`), or at the

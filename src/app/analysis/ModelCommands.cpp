@@ -8,8 +8,6 @@
 #include "window/RecordChart.h"
 
 #include <QChart>
-#include <QLegend>
-#include <QLegendMarker>
 #include <QLineSeries>
 #include <QValueAxis>
 
@@ -67,18 +65,6 @@ bool ModelCommands::ModelShown() const
 QString ModelCommands::ClipboardLines() const
 {
     return fit_ ? TitrationFit::ClipboardLines(*fit_) : QString();
-}
-
-void ModelCommands::TidyLegend(QChart* chart)
-{
-    QLegend* legend = chart->legend();
-    bool named = false;
-    for (QLegendMarker* marker : legend->markers()) {
-        const bool shown = marker->series() && !marker->series()->name().isEmpty();
-        marker->setVisible(shown);
-        named = named || shown;
-    }
-    legend->setVisible(named);
 }
 
 void ModelCommands::ModeliserClick()
@@ -199,7 +185,7 @@ void ModelCommands::Draw(const TitrationFit::Model& model, const QList<QPointF>&
         chart_.BottomAxis()->setRange(from, to);
         chart_.BottomAxis()->applyNiceNumbers();
     }
-    TidyLegend(chart);
+    RecordChart::TidyLegend(chart);
 }
 
 void ModelCommands::Hide()
@@ -209,5 +195,5 @@ void ModelCommands::Hide()
     QChart* chart = chart_.chart();
     chart->removeSeries(series_);
     series_->setParent(this);
-    TidyLegend(chart);
+    RecordChart::TidyLegend(chart);
 }

@@ -45,8 +45,6 @@ public:
     // The last fit's lines for the clipboard; empty when no fit stands.
     QString ClipboardLines() const;
 
-    // The legend lists the named series only, and shows only when there is one.
-    static void TidyLegend(QChart* chart);
 
 public slots:
     // "&Modéliser...": fills Ca, Cb and Va from the comment's quantities and shows the dialog.

@@ -1,6 +1,5 @@
 #include "analysis/TangentCommands.h"
 
-#include "analysis/ModelCommands.h"
 #include "data/MeasurementRecord.h"
 #include "support/ErrorBox.h"
 #include "window/RecordChart.h"
@@ -105,7 +104,7 @@ void TangentCommands::Draw(const TangentMethod::Result& result)
         series->attachAxis(chart_.BottomAxis());
         series->attachAxis(chart_.LeftAxis());
     }
-    ModelCommands::TidyLegend(chart);
+    RecordChart::TidyLegend(chart);
 }
 
 void TangentCommands::Hide()
@@ -120,5 +119,5 @@ void TangentCommands::Hide()
         chart->removeSeries(series);
         series->setParent(this);
     }
-    ModelCommands::TidyLegend(chart);
+    RecordChart::TidyLegend(chart);
 }

@@ -17,9 +17,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QLineEdit>
 #include <QProgressDialog>
-#include <QStatusBar>
 #include <QThread>
 #include <QTimer>
 
@@ -34,13 +32,9 @@ QString ErrorMessage()
 
 }  // namespace
 
-DataCommands::DataCommands(QWidget* window, MeasurementRecord& record, QStatusBar* statusBar, QLineEdit* edit6,
-                           QLineEdit* edit7, QObject* parent)
+DataCommands::DataCommands(QWidget* window, MeasurementRecord& record, QObject* parent)
     : QObject(parent)
     , record_(record)
-    , statusBar_(statusBar)
-    , edit6_(edit6)
-    , edit7_(edit7)
     , commentDialog_(new TFDgCommentaire(window))
     , reductionDialog_(new TFDialogRedPoints(window))
     , openDialog1_(new QFileDialog(window))
@@ -149,8 +143,7 @@ void DataCommands::ShowComment(const ChemistryFile::Contents& contents)
     // has been closed.
     const QString comment = contents.headerLines.value(1);
     commentDialog_->ShowValues(comment, document_.Values());
-    if (edit7_)
-        edit7_->setText(comment);
+    emit CommentChanged(comment);
     ShowStatus(comment);
 }
 
@@ -286,8 +279,7 @@ void DataCommands::Ajouteruncommentaire1Click()
     // However the dialog was closed, its fields are the values from now on.
     document_.Values() = commentDialog_->FieldValues();
     document_.Values().quantitiesConfirmed = true;
-    if (edit7_)
-        edit7_->setText(document_.Values().currentComment);
+    emit CommentChanged(document_.Values().currentComment);
 }
 
 void DataCommands::Copier1Click()
@@ -358,12 +350,10 @@ void DataCommands::ReducePoints()
 
 void DataCommands::ShowStatus(const QString& text)
 {
-    if (statusBar_)
-        statusBar_->showMessage(text);
+    emit StatusChanged(text);
 }
 
 void DataCommands::ShowPointCount(int count)
 {
-    if (edit6_)
-        edit6_->setText(QString::number(count));
+    emit PointCountChanged(count);
 }

@@ -14,8 +14,6 @@
 class MeasurementRecord;
 class QDialog;
 class QFileDialog;
-class QLineEdit;
-class QStatusBar;
 class QThread;
 class QWidget;
 class TFDgCommentaire;
@@ -25,7 +23,8 @@ class TFDialogRedPoints;
 // dialog, the two clipboard copies, the point reduction and its restore, and the save at the end
 // of a run. Owns the held copy and header values (ChemistryDocument), the two file dialogs and
 // the comment and reduction dialogs. Failures of files and number texts are thrown to the
-// application's error box; the short ones go to the status bar.
+// application's error box; the short ones, the point count and the comment are said through
+// its signals.
 class DataCommands : public QObject {
     Q_OBJECT
 
@@ -33,9 +32,8 @@ public:
     // Shows a modal dialog until it closes.
     using ModalRunner = std::function<void(QDialog&)>;
 
-    // `window` parents the dialogs; `edit6` shows PointCount, `edit7` the comment.
-    DataCommands(QWidget* window, MeasurementRecord& record, QStatusBar* statusBar, QLineEdit* edit6,
-                 QLineEdit* edit7, QObject* parent = nullptr);
+    // `window` parents the dialogs.
+    DataCommands(QWidget* window, MeasurementRecord& record, QObject* parent = nullptr);
     // Stops a reading in progress and waits for its worker.
     ~DataCommands() override;
 
@@ -91,6 +89,12 @@ public slots:
     void FinishRun();
 
 signals:
+    // A short message for the status bar (the comment of a file opened, a refusal, "Erreur").
+    void StatusChanged(const QString& text);
+    // The points the table holds after an open, a reduction or a restore.
+    void PointCountChanged(int count);
+    // The comment of a file opened, or the one the comment dialog leaves.
+    void CommentChanged(const QString& comment);
     // The held copy was written to a file (a numbered save, "Enregistrer sous...", the end of a run).
     void HeldCopySaved();
     // The held copy now holds other points (the end of a run, an open).
@@ -113,9 +117,6 @@ private:
     void PrepareFileDialog(QFileDialog& dialog, const QString& folder);
 
     MeasurementRecord& record_;
-    QStatusBar* statusBar_;
-    QLineEdit* edit6_;
-    QLineEdit* edit7_;
     ChemistryDocument document_;
     TFDgCommentaire* commentDialog_;
     TFDialogRedPoints* reductionDialog_;

@@ -1,13 +1,12 @@
 #include "files/OverlayCommands.h"
 
-#include "analysis/ModelCommands.h"
 #include "data/MeasurementRecord.h"
-#include "files/DataCommands.h"
 #include "support/AppLog.h"
 #include "support/CurvePalette.h"
+#include "support/DesignFont.h"
 #include "support/ErrorBox.h"
+#include "text/ExceptionText.h"
 #include "window/RecordChart.h"
-#include "window/TFAcquisition.h"
 
 #include <QAction>
 #include <QChart>
@@ -41,22 +40,11 @@ struct OverlayCommands::Batch {
                                                .arg(QDir::toNativeSeparators(path))
                                                .arg(curves.back().points.size());
             } catch (const std::exception& error) {
-                refusals.append(ErrorBox::TextOf(error));
+                refusals.append(ExceptionText(error));
             }
         }
     }
 };
-
-OverlayCommands::OverlayCommands(TFAcquisition& window)
-    : OverlayCommands(window.Record(), *window.Chart1, [&window](const QString& text) { window.SetStatusText(text); },
-                      &window)
-{
-    SetDataFolder([&window] { return window.Data().DataFolderPath(); });
-    const MainMenu& m = window.Menu();
-    connect(m.Superposeruncourbe1, &QAction::triggered, this, Guarded(this, &OverlayCommands::SuperposerClick));
-    connect(m.Retirerlescourbes1, &QAction::triggered, this, Guarded(this, &OverlayCommands::RetirerClick));
-    SetRemoveAction(m.Retirerlescourbes1);
-}
 
 OverlayCommands::OverlayCommands(MeasurementRecord& record, RecordChart& chart, StatusSetter status, QObject* parent)
     : QObject(parent)
@@ -204,7 +192,7 @@ void OverlayCommands::RetirerClick()
     series_.clear();
     curves_.clear();
     chart_.Series1()->setName(QString());
-    ModelCommands::TidyLegend(chart);
+    RecordChart::TidyLegend(chart);
     PlaceLegend();
     if (removeAction_)
         removeAction_->setEnabled(false);
@@ -253,7 +241,7 @@ void OverlayCommands::PlaceLegend()
         legend->setBackgroundVisible(true);
         legend->setBrush(QColor(255, 255, 255, 225));
         legend->setPen(QPen(QColor(170, 170, 170)));
-        legend->setFont(TFAcquisition::DesignFont(7));
+        legend->setFont(DesignFont(7));
         legend->setShowToolTips(true);
     }
     constexpr double kMargin = 4.0;
@@ -332,12 +320,12 @@ void OverlayCommands::Present()
                 series->setParent(this);
             }
         }
-        ModelCommands::TidyLegend(chart);
+        RecordChart::TidyLegend(chart);
         PlaceLegend();
         return;
     }
     PutUnderOtherSeries();
-    ModelCommands::TidyLegend(chart);
+    RecordChart::TidyLegend(chart);
     Redraw();
     PlaceLegend();
 }
@@ -375,7 +363,7 @@ void OverlayCommands::PutUnderOtherSeries()
         for (QAbstractAxis* axis : k.axes)
             k.series->attachAxis(axis);
     }
-    ModelCommands::TidyLegend(chart);
+    RecordChart::TidyLegend(chart);
 }
 
 void OverlayCommands::Redraw()

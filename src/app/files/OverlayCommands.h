@@ -20,7 +20,6 @@ class QLineSeries;
 class QThread;
 class QTimer;
 class RecordChart;
-class TFAcquisition;
 
 // "&Superposer une courbe..." and "Retirer les courbes superposées": chemistry files drawn on
 // Chart1 beside the record for comparison, each in its own colour and named in the legend.
@@ -40,8 +39,6 @@ public:
     // Files larger than this together are read on a worker, so that the window keeps answering.
     static constexpr qint64 kReadOnWorkerAbove = qint64(2) * 1024 * 1024;
 
-    // On the main window: its record, Chart1, status bar, data folder and "&Fichier" items.
-    explicit OverlayCommands(TFAcquisition& window);
     OverlayCommands(MeasurementRecord& record, RecordChart& chart, StatusSetter status, QObject* parent = nullptr);
     // Waits for a reading in progress.
     ~OverlayCommands() override;

@@ -4,14 +4,11 @@
 #include "data/PointTableExport.h"
 #include "data/TitrationConcentration.h"
 #include "data/WholeFile.h"
-#include "files/DataCommands.h"
 #include "support/AppLog.h"
 #include "support/ErrorBox.h"
 #include "support/FileDialogRunner.h"
 #include "window/RecordChart.h"
-#include "window/TFAcquisition.h"
 
-#include <QAction>
 #include <QBuffer>
 #include <QChart>
 #include <QClipboard>
@@ -20,7 +17,6 @@
 #include <QGraphicsLayout>
 #include <QGraphicsScene>
 #include <QGuiApplication>
-#include <QLineEdit>
 #include <QMimeData>
 #include <QPainter>
 #include <QPrintDialog>
@@ -36,19 +32,6 @@ namespace {
 constexpr double kChartLayoutWidth = 720.0;
 
 }  // namespace
-
-ReportCommands::ReportCommands(TFAcquisition& window)
-    : ReportCommands(window.Record(), *window.Chart1, &window)
-{
-    SetComment([&window] { return window.Edit7->text(); });
-    SetQuantities([&window] { return window.Data().Document().Values(); });
-    SetDataFolder([&window] { return window.Data().DataFolderPath(); });
-    const MainMenu& m = window.Menu();
-    connect(m.Imprimer1, &QAction::triggered, this, Guarded(this, &ReportCommands::Imprimer1Click));
-    connect(m.ExporterenPDF1, &QAction::triggered, this, Guarded(this, &ReportCommands::ExporterenPDF1Click));
-    connect(m.Exporterletableau1, &QAction::triggered, this, Guarded(this, &ReportCommands::Exporterletableau1Click));
-    connect(m.Copierlegraphique1, &QAction::triggered, this, Guarded(this, &ReportCommands::Copierlegraphique1Click));
-}
 
 ReportCommands::ReportCommands(MeasurementRecord& record, RecordChart& chart, QObject* parent)
     : QObject(parent)

@@ -16,7 +16,6 @@ class QPainter;
 class QPrintDialog;
 class QRectF;
 class RecordChart;
-class TFAcquisition;
 
 // The lab report's commands: "&Imprimer...", "Exporter en P&DF...", "Exporter le &tableau
 // (CSV)..." and "Copier le &graphique". Gathers the plain content of the report (the comment,
@@ -33,9 +32,6 @@ public:
     // Shows the print dialog and answers whether to print.
     using PrintDialogRunner = std::function<bool(QPrintDialog&)>;
 
-    // On the main window: its record, Chart1, comment, quantities and data folder, bound to the
-    // window's menu items.
-    explicit ReportCommands(TFAcquisition& window);
     // On a record and its chart; the comment is empty, the quantities unconfirmed and the data
     // folder the working folder until set.
     ReportCommands(MeasurementRecord& record, RecordChart& chart, QObject* parent = nullptr);

@@ -1,26 +1,23 @@
 #include "station/StationCommands.h"
 
-#include "data/DataFolder.h"
 #include "data/ReceivedMeasurements.h"
-#include "files/DataCommands.h"
 #include "net/TMainMsgServer.h"
 #include "station/NetworkReception.h"
 #include "station/TeacherStation.h"
 #include "support/ErrorBox.h"
-#include "support/StartupValues.h"
-#include "window/TFAcquisition.h"
 
-#include <QAction>
+#include <QDir>
+#include <QWidget>
 
-StationCommands::StationCommands(TFAcquisition& window)
-    : QObject(&window)
-    , window_(window)
+StationCommands::StationCommands(TMainMsgServer& server, NetworkReception& reception, QWidget* owner)
+    : QObject(owner)
+    , reception_(reception)
+    , owner_(owner)
+    , classFolder_([] { return QDir::currentPath(); })
     , store_(new ReceivedMeasurements(this))
 {
     setObjectName(QStringLiteral("StationCommands"));
-    HandOver(window.MsgServer1(), *store_);
-    connect(window.Menu().Postedeprofesseur1, &QAction::triggered, this,
-            Guarded(this, &StationCommands::Postedeprofesseur1Click));
+    HandOver(server, *store_);
 }
 
 void StationCommands::HandOver(TMainMsgServer& server, ReceivedMeasurements& store)
@@ -32,13 +29,10 @@ void StationCommands::HandOver(TMainMsgServer& server, ReceivedMeasurements& sto
 TeacherStation& StationCommands::Station()
 {
     if (!station_) {
-        station_ = new TeacherStation(*store_, &window_);
-        // Beside the data folder, with the same fallback.
-        station_->SetClassFolder([this] {
-            return DataFolder::ResolveClass(StartupValues::ProgramDir(), window_.Data().FallbackFolderBase());
-        });
-        station_->SetReceptionProblem(window_.Reception().Problem());
-        connect(&window_.Reception(), &NetworkReception::ProblemChanged, station_,
+        station_ = new TeacherStation(*store_, owner_);
+        station_->SetClassFolder([this] { return classFolder_(); });
+        station_->SetReceptionProblem(reception_.Problem());
+        connect(&reception_, &NetworkReception::ProblemChanged, station_,
                 Guarded(station_.data(), &TeacherStation::SetReceptionProblem));
     }
     return *station_;
@@ -47,7 +41,7 @@ TeacherStation& StationCommands::Station()
 void StationCommands::Postedeprofesseur1Click()
 {
     // A station that could not listen tries again as it opens.
-    window_.Reception().Retry();
+    reception_.Retry();
     TeacherStation& station = Station();
     station.show();
     station.raise();

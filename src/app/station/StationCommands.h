@@ -2,9 +2,13 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QString>
 
+#include <functional>
+
+class NetworkReception;
+class QWidget;
 class ReceivedMeasurements;
-class TFAcquisition;
 class TMainMsgServer;
 class TeacherStation;
 
@@ -15,11 +19,16 @@ class StationCommands : public QObject {
     Q_OBJECT
 
 public:
-    explicit StationCommands(TFAcquisition& window);
+    // The station says what `reception` knows of listening; `owner` owns this object and the
+    // station's window.
+    StationCommands(TMainMsgServer& server, NetworkReception& reception, QWidget* owner);
 
     // Every message `server` receives goes to `store`, without the connection waiting for the
     // store's thread.
     static void HandOver(TMainMsgServer& server, ReceivedMeasurements& store);
+
+    // Where the station's files go ("Classe" beside the data folder), asked each time.
+    void SetClassFolder(std::function<QString()> folder) { classFolder_ = std::move(folder); }
 
     ReceivedMeasurements& Store() const { return *store_; }
     TeacherStation& Station();
@@ -28,7 +37,9 @@ public slots:
     void Postedeprofesseur1Click();
 
 private:
-    TFAcquisition& window_;
+    NetworkReception& reception_;
+    QWidget* owner_;
+    std::function<QString()> classFolder_;
     ReceivedMeasurements* store_;
     QPointer<TeacherStation> station_;
 };

@@ -4,8 +4,9 @@
 #include "data/ClipboardPut.h"
 #include "support/AppLog.h"
 #include "support/CurvePalette.h"
+#include "support/DesignFont.h"
 #include "support/ErrorBox.h"
-#include "window/TFAcquisition.h"
+#include "support/QuestionBox.h"
 
 #include <QChart>
 #include <QChartView>
@@ -16,7 +17,6 @@
 #include <QLegend>
 #include <QLineSeries>
 #include <QLocale>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
 #include <QSet>
@@ -33,22 +33,13 @@ namespace {
 
 constexpr int kArrivalRole = Qt::UserRole;
 
-bool AskOuiNon(QWidget* parent, const QString& text)
-{
-    QMessageBox box(QMessageBox::Question, QStringLiteral("Quorin"), text, QMessageBox::NoButton, parent);
-    QPushButton* yes = box.addButton(QStringLiteral("&Oui"), QMessageBox::YesRole);
-    box.setDefaultButton(box.addButton(QStringLiteral("&Non"), QMessageBox::NoRole));
-    box.exec();
-    return box.clickedButton() == yes;
-}
-
 }  // namespace
 
 TeacherStation::TeacherStation(ReceivedMeasurements& store, QWidget* parent)
     : QWidget(parent, Qt::Window)
     , store_(store)
     , classFolder_([] { return QDir::currentPath(); })
-    , question_([this](const QString& text) { return AskOuiNon(this, text); })
+    , question_([this](const QString& text) { return QuestionBox::AskOuiNon(this, text); })
     , table_(new QTableWidget(0, static_cast<int>(ClassTable::Headers().size())))
     , chartView_(new QChartView)
     , chart_(new QChart)
@@ -64,7 +55,7 @@ TeacherStation::TeacherStation(ReceivedMeasurements& store, QWidget* parent)
 {
     setObjectName(QStringLiteral("PosteDuProfesseur"));
     setWindowTitle(QStringLiteral("Quorin : Poste du professeur"));
-    setFont(TFAcquisition::DesignFont(8));
+    setFont(DesignFont(8));
 
     table_->setObjectName(QStringLiteral("TableauClasse"));
     table_->setHorizontalHeaderLabels(ClassTable::Headers());
@@ -351,7 +342,6 @@ void TeacherStation::EnregistrerClick()
                                            .arg(entry.points.size());
             ++saved;
         }
-        return true;
     });
     QString text = QStringLiteral("%1 mesure(s) enregistrée(s) dans « %2 »")
                        .arg(saved)

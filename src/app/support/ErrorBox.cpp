@@ -1,11 +1,10 @@
 #include "support/ErrorBox.h"
 
 #include "support/AppLog.h"
+#include "text/ExceptionText.h"
 
 #include <QApplication>
 #include <QMessageBox>
-
-#include <new>
 
 namespace {
 std::function<void(const QString&)>& Presenter()
@@ -32,23 +31,17 @@ void SetPresenter(std::function<void(const QString&)> presenter)
     Presenter() = std::move(presenter);
 }
 
-QString TextOf(const std::exception& error)
-{
-    if (dynamic_cast<const std::bad_alloc*>(&error))
-        return QStringLiteral("Mémoire insuffisante");
-    return QString::fromUtf8(error.what());
-}
-
-bool Guard(const std::function<bool()>& deliver, bool fallback)
+bool Guard(const std::function<void()>& deliver)
 {
     try {
-        return deliver();
+        deliver();
+        return true;
     } catch (const std::exception& error) {
-        Show(TextOf(error));
+        Show(ExceptionText(error));
     } catch (...) {
         Show(QStringLiteral("Erreur inconnue"));
     }
-    return fallback;
+    return false;
 }
 
 }  // namespace ErrorBox

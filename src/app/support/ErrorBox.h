@@ -3,7 +3,6 @@
 #include <QString>
 
 #include <concepts>
-#include <exception>
 #include <functional>
 #include <type_traits>
 #include <utility>
@@ -19,11 +18,19 @@ void Show(const QString& text);
 // Replaces how texts are shown (tests record them instead); an empty function restores the box.
 void SetPresenter(std::function<void(const QString&)> presenter);
 
-// Runs `deliver`; an exception escaping it is shown and `fallback` returned instead.
-bool Guard(const std::function<bool()>& deliver, bool fallback = false);
+// Runs `deliver`; an exception escaping it is shown. True when it ran to its end.
+bool Guard(const std::function<void()>& deliver);
 
-// The French text of an exception (what() is UTF-8 throughout the program).
-QString TextOf(const std::exception& error);
+// Runs `deliver` and returns its answer; an exception escaping it is shown and `fallback`
+// returned instead.
+template <typename Deliver>
+    requires std::same_as<std::invoke_result_t<Deliver&>, bool>
+bool Guard(Deliver&& deliver, bool fallback = false)
+{
+    bool answer = fallback;
+    Guard([&] { answer = std::invoke(deliver); });
+    return answer;
+}
 
 }  // namespace ErrorBox
 
@@ -42,10 +49,7 @@ auto Guarded(Handler handler)
     return [handler = std::move(handler)]<typename... Args>(Args&&... args) mutable
         requires std::is_invocable_v<Handler&, Args...>
     {
-        ErrorBox::Guard([&] {
-            std::invoke(handler, std::forward<Args>(args)...);
-            return true;
-        });
+        ErrorBox::Guard([&] { std::invoke(handler, std::forward<Args>(args)...); });
     };
 }
 

@@ -2,6 +2,7 @@
 
 #include "support/AppLog.h"
 #include "support/ErrorBox.h"
+#include "text/ExceptionText.h"
 
 QuorinApplication::QuorinApplication(int& argc, char** argv)
     : QApplication(argc, argv)
@@ -17,8 +18,8 @@ bool QuorinApplication::notify(QObject* receiver, QEvent* event)
     } catch (const std::exception& error) {
         qCCritical(lcApp).noquote() << QStringLiteral("Exception sortie d'un gestionnaire (événement %1) : %2")
                                            .arg(type)
-                                           .arg(ErrorBox::TextOf(error));
-        ErrorBox::Show(ErrorBox::TextOf(error));
+                                           .arg(ExceptionText(error));
+        ErrorBox::Show(ExceptionText(error));
     } catch (...) {
         qCCritical(lcApp).noquote() << QStringLiteral("Exception inconnue sortie d'un gestionnaire (événement %1)").arg(type);
         ErrorBox::Show(QStringLiteral("Erreur inconnue"));

@@ -18,6 +18,15 @@ inline QColor Menu()
     return QApplication::palette().color(QPalette::Window);
 }
 
+// The frame of a button that runs something (a run, a calibration): red while it runs and the
+// button has the focus, greyish red while it runs without it; lime for the focus otherwise.
+inline QColor Of(bool focused, bool running)
+{
+    if (focused)
+        return running ? kRed : kLime;
+    return running ? kGreyishRed : Menu();
+}
+
 inline void Paint(QWidget* widget, const QColor& colour)
 {
     QPalette palette = widget->palette();

@@ -3,12 +3,14 @@
 #include "data/ChartDecimation.h"
 #include "data/MeasurementRecord.h"
 #include "data/NumberText.h"
-#include "data/VolumeReconstruction.h"
+#include "data/RunTiming.h"
+#include "support/DesignFont.h"
 #include "support/ErrorBox.h"
-#include "window/TFAcquisition.h"
 
 #include <QChart>
 #include <QGraphicsLineItem>
+#include <QLegend>
+#include <QLegendMarker>
 #include <QLineSeries>
 #include <QLocale>
 #include <QMouseEvent>
@@ -45,7 +47,7 @@ constexpr double kAxisLetterSpacingPx = 0.4;
 
 QFont TitleFont(int points, bool bold)
 {
-    QFont font = TFAcquisition::DesignFont(points);
+    QFont font = DesignFont(points);
     font.setBold(bold);
     return font;
 }
@@ -325,7 +327,7 @@ QString RecordChart::ReadoutAt(QPointF pixel) const
         return {};
     const bool timeMode = record_.TimeMode();
     // In time mode X is the ordinal of the sample; the readout gives its time.
-    const double toShown = timeMode ? VolumeReconstruction::kSamplePeriodS : 1.0;
+    const double toShown = timeMode ? RunTiming::kSamplePeriodS : 1.0;
     const auto text = [timeMode](const QString& x, const QString& pH) {
         return (timeMode ? QStringLiteral("t = %1 s ; pH = %2") : QStringLiteral("V = %1 mL ; pH = %2")).arg(x, pH);
     };
@@ -378,12 +380,7 @@ void RecordChart::UpdatePointer(QPointF viewPixel)
 
 bool RecordChart::viewportEvent(QEvent* event)
 {
-    bool handled = false;
-    ErrorBox::Guard([&] {
-        handled = QChartView::viewportEvent(event);
-        return true;
-    });
-    return handled;
+    return ErrorBox::Guard([&] { return QChartView::viewportEvent(event); });
 }
 
 void RecordChart::wheelEvent(QWheelEvent* event)
@@ -466,4 +463,16 @@ void RecordChart::leaveEvent(QEvent* event)
     crossY_->hide();
     emit ReadoutChanged(QString());
     QChartView::leaveEvent(event);
+}
+
+void RecordChart::TidyLegend(QChart* chart)
+{
+    QLegend* legend = chart->legend();
+    bool named = false;
+    for (QLegendMarker* marker : legend->markers()) {
+        const bool shown = marker->series() && !marker->series()->name().isEmpty();
+        marker->setVisible(shown);
+        named = named || shown;
+    }
+    legend->setVisible(named);
 }

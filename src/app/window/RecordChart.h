@@ -47,6 +47,8 @@ public:
     QColor PointColour() const;
     // Draws what is pending at once (a redraw is otherwise at most kRedrawIntervalMs away).
     void FlushPending();
+    // The legend of `chart` lists its named series only, and shows only when there is one.
+    static void TidyLegend(QChart* chart);
 
     // Every point handed to the chart, sorted by X (not only those drawn).
     const QList<QPointF>& Points() const { return points_; }

@@ -8,55 +8,35 @@
 #include "acquisition/MeasurementRun.h"
 #include "acquisition/RunRecovery.h"
 #include "acquisition/StoredCalibration.h"
-#include "analysis/AnalysisCommands.h"
-#include "analysis/ModelCommands.h"
-#include "analysis/TangentCommands.h"
 #include "board/BenchWindow.h"
 #include "board/Clock.h"
 #include "board/MeasurementThread.h"
-#include "chemistry/TitrationFit.h"
-#include "data/DataFolder.h"
 #include "data/MeasurementRecord.h"
-#include "data/MeasurementTextIo.h"
-#include "files/DataCommands.h"
-#include "files/OverlayCommands.h"
-#include "help/HelpController.h"
-#include "help/Launchers.h"
-#include "help/TAboutBox.h"
-#include "help/TPagesDlg.h"
+#include "data/RunTiming.h"
 #include "net/TFDgReseau.h"
 #include "net/TMainMsgServer.h"
 #include "net/TMsgSender.h"
-#include "report/ReportCommands.h"
 #include "station/NetworkReception.h"
-#include "station/StationCommands.h"
+#include "support/DesignFont.h"
 #include "support/ErrorBox.h"
-#include "support/StartupValues.h"
-#include "window/RecordChart.h"
+#include "support/QuestionBox.h"
 #include "window/RecordTableModel.h"
 #include "window/WindowSettings.h"
 
+#include <QAction>
 #include <QApplication>
-#include <QKeyEvent>
-#include <QMessageBox>
 #include <QButtonGroup>
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QFrame>
-#include <QGroupBox>
 #include <QHBoxLayout>
-#include <QHeaderView>
-#include <QLabel>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QSettings>
 #include <QSplitter>
 #include <QStatusBar>
-#include <QTableView>
 #include <QTimer>
-#include <QVBoxLayout>
 
 TFAcquisition::TFAcquisition(QWidget* parent)
     : TFAcquisition(MonotonicClock::Instance(),
@@ -103,7 +83,7 @@ TFAcquisition::TFAcquisition(Clock& clock, BoardSetup board, const MessageEndpoi
     Timer2 = new QTimer(this);
     Timer2->setObjectName(QStringLiteral("Timer2"));
     for (QTimer* timer : {Timer1, Timer2})
-        timer->setInterval(kTimerIntervalMs);
+        timer->setInterval(RunTiming::kTimerIntervalMs);
 
     // Tab order of the left panel: "Mesure", "Ele&ctrode", "Etalonnage", "Résultats".
     setTabOrder(Button2, RadioGroup1Items->button(0));
@@ -127,14 +107,18 @@ TFAcquisition::TFAcquisition(Clock& clock, BoardSetup board, const MessageEndpoi
         FallBackToBench(board_, clock_, refusal);
         measurement_->Open(board_);
     }
-    run_ = new MeasurementRun(*this, *electrode_, *measurement_, clock_);
-    calibration_ = new CalibrationController(*this, *electrode_, *measurement_, LabelInstruction);
-    calibration_->SetMeasuring([this] { return run_->Measuring(); });
+    run_ = new MeasurementRun(*record_, *electrode_, *measurement_, clock_, *Timer1, this);
+    ConnectRun();
+    calibration_ = new CalibrationController(*electrode_, *measurement_, *Timer2, this);
+    ConnectCalibration();
     // The calibration kept from an earlier start; a board's refusal, shown after it by
     // CreateCompanions, keeps the priority.
-    auto* memory = new CalibrationMemory(*this, *electrode_, *calibration_);
-    calibration_->SetCompleted([memory](const ElectrodeCalibration::PressResult& press) { memory->Completed(press); });
-    SetStatusText(memory->Restore());
+    memory_ = new CalibrationMemory(*electrode_, [this] { return StoredCalibration::BoardOf(board_); }, this);
+    connect(memory_, &CalibrationMemory::ElectrodeModeRestored, this, Guarded([this](bool differential) {
+                RadioGroup1Items->button(differential ? 1 : 0)->setChecked(true);
+                calibration_->RadioGroup1Click(differential);
+            }));
+    SetStatusText(memory_->Restore());
     CreateCompanions();
     // A station that cannot receive says so at once, beside the board's refusal if there is one.
     if (!reception_->Problem().isEmpty())
@@ -142,28 +126,8 @@ TFAcquisition::TFAcquisition(Clock& clock, BoardSetup board, const MessageEndpoi
                                                : board_.message + QStringLiteral("  |  ") + reception_->Problem());
     connect(reception_, &NetworkReception::Restored, this, Guarded(this, &TFAcquisition::SetStatusText));
     ConnectMenu();
-    // "A&nalyse" after "&Paramétrer". Connected after the calibration's own handler, so the
-    // electrode check sees what the press left in the status bar and yields to its message.
-    auto* analysis = new AnalysisCommands(*this);
-    connect(Button1, &QPushButton::clicked, analysis,
-            Guarded([this, analysis] {
-                analysis->ShowElectrodeCheck(*electrode_, StatusText(), StoredCalibration::BoardOf(board_));
-            }));
-    // Print, PDF, CSV and the chart on the clipboard, on the Fichier and Edition items.
-    auto* report = new ReportCommands(*this);
-    // The report prints the method of tangents, then the fitted model, after the equivalence
-    // results, as the copy does.
-    report->SetTangentLines([analysis] { return analysis->Tangents().ReportLines(); });
-    report->SetModelLines([analysis] {
-        const auto& fit = analysis->Model().LastFit();
-        if (!fit)
-            return QStringList();
-        return QStringList{QStringLiteral("Modèle choisi : %1").arg(TitrationFit::Description(fit->model)),
-                           TitrationFit::ResultText(*fit)};
-    });
-    // Curves laid over the record from files; the teacher's station, fed by MsgServer1.
-    new OverlayCommands(*this);
-    new StationCommands(*this);
+    // The analysis menu, the report, the curves laid over and the teacher's station.
+    CreateCommands();
     // One application-wide filter: it previews typed characters and sees the buttons' keys
     // and focus changes.
     qApp->installEventFilter(this);
@@ -189,46 +153,6 @@ void TFAcquisition::EndMeasurements()
     measurement_->End();
 }
 
-void TFAcquisition::CreateCompanions()
-{
-    AboutBox = new TAboutBox(this);
-    dataCommands_ = new DataCommands(this, *record_, statusBar(), Edit6, Edit7, this);
-    dataCommands_->SetRunInProgress([this] { return run_->Measuring(); });
-    run_->SetFinishRun([this] { dataCommands_->FinishRun(); });
-    recovery_ = new RunRecovery(
-        StartupValues::StateDir(),
-        [this] { return DataFolder::ResolveInterrupted(StartupValues::ProgramDir(), dataCommands_->FallbackFolderBase()); },
-        this);
-    run_->SetRecovery(recovery_);
-    recovery_->SetRecover([this](const RecoveryFile::Contents& left) { return run_->Recover(left); });
-    connect(dataCommands_, &DataCommands::HeldCopySaved, recovery_, Guarded(recovery_, &RunRecovery::HeldCopySaved));
-    connect(dataCommands_, &DataCommands::HeldCopyTaken, recovery_, Guarded(recovery_, &RunRecovery::HeldCopyReplaced));
-    SetFileOpener([this](const QString& path) { dataCommands_->OpenNamedFile(path); });
-    PagesDlg = new TPagesDlg(this);
-    help_ = new HelpController(this);
-    help_->InstallF1(this);
-    launchers_ = new Launchers(this);
-    msgSender1_ = std::make_unique<TMsgSender>();
-    // The network layer knows nothing of points: it is handed the text to send.
-    fdgReseau_ = std::make_unique<TFDgReseau>(*msgSender1_, *msgServer1_,
-                                              [this] { return MeasurementTextIo::BuildMeasurementText(*record_); });
-
-    if (board_.bench) {
-        benchWindow_ = std::make_unique<BenchWindow>(*board_.bench, board_.message);
-        benchWindow_->move(198 + 571 + 12, 16);
-    }
-    if (!board_.message.isEmpty())
-        SetStatusText(board_.message);
-
-    BoardMenu::Hooks hooks;
-    hooks.busy = [this] { return run_->Measuring() || electrode_->Calibrating(); };
-    hooks.change = [this](BoardSetup board) { return ChangeBoard(std::move(board)); };
-    hooks.kestrola = [this] { return CreateKestrolaBoard(QCoreApplication::arguments(), clock_); };
-    hooks.usb = [this] { return CreateBoard({QString(), QLatin1String(kUsbOption)}, QString(), clock_); };
-    hooks.status = [this](const QString& text) { SetStatusText(text); };
-    new BoardMenu(menu_.CarteKestrola1, menu_.InterfaceUSB1, !board_.usbPort.isEmpty(), std::move(hooks), this);
-}
-
 QString TFAcquisition::ChangeBoard(BoardSetup board)
 {
     const bool realBoard = !board.usb && !board.simulated;
@@ -250,37 +174,6 @@ QString TFAcquisition::ChangeBoard(BoardSetup board)
     }
     SetStatusText(board_.message);
     return QString();
-}
-
-void TFAcquisition::ConnectMenu()
-{
-    const MainMenu& m = menu_;
-    DataCommands* d = dataCommands_;
-    connect(m.Ouvrir1, &QAction::triggered, d, Guarded(d, &DataCommands::Ouvrir1Click));
-    connect(m.Enregistrer1, &QAction::triggered, d, Guarded(d, &DataCommands::Enregistrer1Click));
-    connect(m.Enregistrersous1, &QAction::triggered, d, Guarded(d, &DataCommands::Enregistrersous1Click));
-    connect(m.Ajouteruncommentaire1, &QAction::triggered, d, Guarded(d, &DataCommands::Ajouteruncommentaire1Click));
-    connect(m.Eliminerdespoints1, &QAction::triggered, d, Guarded(d, &DataCommands::Eliminerdespoints1Click));
-    connect(m.Rtablirtouslespoints1, &QAction::triggered, d, Guarded(d, &DataCommands::Rtablirtouslespoints1Click));
-    connect(m.Copiersparateurdcimal1, &QAction::triggered, d, Guarded(d, &DataCommands::Copier1Click));
-    connect(m.Copiersparateurdcimal2, &QAction::triggered, d, Guarded(d, &DataCommands::Copiersparateurdcimal2Click));
-    connect(m.Ouvrirlenavigateur1, &QAction::triggered, launchers_, Guarded(launchers_, &Launchers::Ouvrirlenavigateur1Click));
-    connect(m.Quitteretlancernavigateur1, &QAction::triggered, this, Guarded([this] {
-        quitting_ = true;
-        EndMeasurements();
-        launchers_->Quitteretlancernavigateur1Click();
-    }));
-    connect(m.N5, &QAction::triggered, launchers_, Guarded(launchers_, &Launchers::N5Click));
-    connect(m.Ecrirelauteur1, &QAction::triggered, launchers_, Guarded(launchers_, &Launchers::Ecrirelauteur1Click));
-    connect(m.Journal1, &QAction::triggered, launchers_, Guarded(launchers_, &Launchers::Journal1Click));
-    connect(m.Conseils1, &QAction::triggered, PagesDlg, Guarded(PagesDlg, &TPagesDlg::Conseils1Click));
-    connect(m.Aiderapide1, &QAction::triggered, PagesDlg, Guarded(PagesDlg, &TPagesDlg::Conseils1Click));
-    connect(m.Index1, &QAction::triggered, help_, Guarded(help_, &HelpController::Index1Click));
-    connect(m.Apropos1, &QAction::triggered, AboutBox, Guarded(AboutBox, &TAboutBox::Apropos1Click));
-    TFDgReseau* reseau = fdgReseau_.get();
-    connect(m.Envoyersurlerseau1, &QAction::triggered, reseau, Guarded(reseau, &TFDgReseau::Envoyersurlerseau1Click));
-    connect(m.Testerlerseau1, &QAction::triggered, reseau, Guarded(reseau, &TFDgReseau::Testerlerseau1Click));
-    connect(m.Rseau1, &QAction::triggered, reseau, Guarded(reseau, &TFDgReseau::Testerlerseau1Click));
 }
 
 void TFAcquisition::SetStatusText(const QString& text)
@@ -309,10 +202,7 @@ void TFAcquisition::showEvent(QShowEvent* event)
         if (benchWindow_)
             benchWindow_->show();
         // The command-line file may not read: the error box says so and the window is there.
-        ErrorBox::Guard([this] {
-            FormShow();
-            return true;
-        });
+        ErrorBox::Guard([this] { FormShow(); });
     }
 }
 
@@ -337,11 +227,7 @@ void TFAcquisition::OpenNamedFile(const QString& path)
 bool TFAcquisition::eventFilter(QObject* watched, QEvent* event)
 {
     // The window's key and focus handlers end here when they fail, at their own edge.
-    bool consumed = false;
-    ErrorBox::Guard([&] {
-        consumed = FilterEvent(watched, event);
-        return true;
-    });
+    const bool consumed = ErrorBox::Guard([&] { return FilterEvent(watched, event); });
     return consumed || QMainWindow::eventFilter(watched, event);
 }
 
@@ -366,20 +252,20 @@ bool TFAcquisition::FilterEvent(QObject* watched, QEvent* event)
     }
     case QEvent::FocusIn:
         if (watched == Button2)
-            run_->Button2Enter();
+            Button2Enter();
         else if (watched == Button1)
-            calibration_->Button1Enter();
+            Button1Enter();
         else if (watched == RadioGroup1Items->button(0) || watched == RadioGroup1Items->button(1))
-            calibration_->RadioGroup1Enter();
+            RadioGroup1Enter();
         break;
     case QEvent::FocusOut:
         if (watched == Button2) {
             button2Press_ = 0;
-            run_->Button2Exit();
+            Button2Exit();
         } else if (watched == Button1)
-            calibration_->Button1Exit();
+            Button1Exit();
         else if (watched == RadioGroup1Items->button(0) || watched == RadioGroup1Items->button(1))
-            calibration_->RadioGroup1Exit();
+            RadioGroup1Exit();
         break;
     default:
         break;
@@ -423,10 +309,7 @@ bool TFAcquisition::FormKeyPress(QObject* receiver, QKeyEvent* event)
 void TFAcquisition::closeEvent(QCloseEvent* event)
 {
     // A failure while closing leaves the window open, as a failed write of its values does.
-    if (!ErrorBox::Guard([&] {
-            FormCloseQuery(event);
-            return true;
-        }))
+    if (!ErrorBox::Guard([&] { FormCloseQuery(event); }))
         event->ignore();
 }
 
@@ -437,12 +320,7 @@ void TFAcquisition::FormCloseQuery(QCloseEvent* event)
         if (askQuitDuringRun_) {
             quit = askQuitDuringRun_();
         } else {
-            QMessageBox box(QMessageBox::Question, QStringLiteral("Quorin"),
-                            QStringLiteral("Une mesure est en cours. Quitter quand même ?"), QMessageBox::NoButton, this);
-            QPushButton* yes = box.addButton(QStringLiteral("&Oui"), QMessageBox::YesRole);
-            box.setDefaultButton(box.addButton(QStringLiteral("&Non"), QMessageBox::NoRole));
-            box.exec();
-            quit = box.clickedButton() == yes;
+            quit = QuestionBox::AskOuiNon(this, QStringLiteral("Une mesure est en cours. Quitter quand même ?"));
         }
         if (!quit) {
             event->ignore();
@@ -472,7 +350,6 @@ bool TFAcquisition::FormClose()
     return ErrorBox::Guard([&] {
         QSettings settings;
         WindowSettings::Write(settings, state, frameGeometry());
-        return true;
     });
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "board/BoardReading.h"
 #include "board/BoardSetup.h"
 #include "net/MsgWire.h"
 #include "window/MainMenu.h"
@@ -10,8 +11,10 @@
 #include <functional>
 #include <memory>
 
+class AnalysisCommands;
 class BenchWindow;
 class CalibrationController;
+class CalibrationMemory;
 class DataCommands;
 class HelpController;
 class Launchers;
@@ -41,12 +44,14 @@ class NetworkReception;
 
 // FAcquisition, the main window: the left panel of buttons and fields, the point table, the
 // chart and the comment strip, the menu and the status bar. Its widgets keep their names.
+//
+// It owns the program's parts and connects them: each part (the run, the calibration, the
+// data, analysis, report and station commands) is handed the few things it works on and says
+// what happened through its signals; only the window writes its widgets.
 class TFAcquisition : public QMainWindow {
     Q_OBJECT
 
 public:
-    static constexpr int kTimerIntervalMs = 500;
-
     // On the program's clock, with the board that the command line and environment ask for.
     explicit TFAcquisition(QWidget* parent = nullptr);
     // Where MsgServer1 listens: the program's port on every address; tests use a free
@@ -99,9 +104,6 @@ public:
     void OpenNamedFile(const QString& path);
     void SetFileOpener(std::function<void(const QString&)> opener) { fileOpener_ = std::move(opener); }
 
-    // The designed font at a point size.
-    static QFont DesignFont(int points);
-
     // "&Quitter": ends the program without writing the window values.
     void Quitter1Click();
 
@@ -142,6 +144,25 @@ private:
     QWidget* BuildRightPanel();
     void FormShow();
     bool FormClose();
+    // The parts that need the record, the board and the widgets, and their connections
+    // (TFAcquisitionConnections.cpp).
+    void CreateCompanions();
+    void ConnectRun();
+    void ConnectCalibration();
+    void CreateCommands();
+    void ConnectMenu();
+    // A reading the board could not take: the driver's status in the status bar, an exception
+    // in the error box.
+    void ShowBoardFailure(const BoardReading& reading);
+    // The focus frames: Edit8 around the measure button, Edit9 around the calibrate button, and
+    // the electrode choice's own background.
+    void Button2Enter();
+    void Button2Exit();
+    void PaintButton2Frame();
+    void Button1Enter();
+    void Button1Exit();
+    void RadioGroup1Enter();
+    void RadioGroup1Exit();
     // The program is ending: no more samples, and the measurement thread ends (after the
     // sample under way at most) before the board goes.
     void EndMeasurements();
@@ -160,9 +181,9 @@ private:
     RunRecovery* recovery_ = nullptr;
     NetworkReception* reception_ = nullptr;
     CalibrationController* calibration_ = nullptr;
+    CalibrationMemory* memory_ = nullptr;
+    AnalysisCommands* analysis_ = nullptr;
     std::function<bool()> askQuitDuringRun_;
-    void CreateCompanions();
-    void ConnectMenu();
 
     DataCommands* dataCommands_ = nullptr;
     HelpController* help_ = nullptr;
@@ -176,6 +197,7 @@ private:
     bool filtering_ = false;
     // The key whose press the measure button received, until its release there (0: none).
     int button2Press_ = 0;
+    bool button2Focused_ = false;
     MeasurementRecord* record_;
     RecordTableModel* tableModel_;
     MainMenu menu_;

@@ -1,6 +1,7 @@
 #include "window/TFAcquisition.h"
 
 #include "data/MeasurementRecord.h"
+#include "support/DesignFont.h"
 #include "support/ErrorBox.h"
 #include "window/RecordChart.h"
 #include "window/RecordTableModel.h"
@@ -20,28 +21,13 @@
 
 // The main window's left panel and right panel, as designed.
 
-QFont TFAcquisition::DesignFont(int points)
-{
-    // Where the platform lacks the designed font, Qt falls back to its sans serif.
-    // A metric-compatible narrow sans serif keeps the 121-pixel panel readable.
-    static const bool substituted = [] {
-        QFont::insertSubstitutions(QStringLiteral("MS Sans Serif"),
-                                   {QStringLiteral("Liberation Sans"), QStringLiteral("Arial")});
-        return true;
-    }();
-    Q_UNUSED(substituted);
-    QFont font(QStringLiteral("MS Sans Serif"), points);
-    font.setStyleHint(QFont::SansSerif);
-    return font;
-}
-
 namespace {
 
 QLineEdit* Field(const QString& name, const QString& text, int points, bool red = false)
 {
     auto* edit = new QLineEdit(text);
     edit->setObjectName(name);
-    edit->setFont(TFAcquisition::DesignFont(points));
+    edit->setFont(DesignFont(points));
     edit->setEnabled(false);
     if (red) {
         QPalette palette = edit->palette();
@@ -154,6 +140,8 @@ QWidget* TFAcquisition::BuildLeftPanel()
 
     RadioGroup1 = new QGroupBox(QStringLiteral("Ele&ctrode"));
     RadioGroup1->setObjectName(QStringLiteral("RadioGroup1"));
+    // Its background shows the focus.
+    RadioGroup1->setAutoFillBackground(true);
     auto* radioLayout = new QVBoxLayout(RadioGroup1);
     radioLayout->setContentsMargins(4, 2, 4, 2);
     radioLayout->setSpacing(0);
@@ -173,6 +161,8 @@ QWidget* TFAcquisition::BuildLeftPanel()
     etalonnageLayout->setContentsMargins(4, 4, 4, 4);
     Button1 = new QPushButton(QStringLiteral("Etal&onner"));
     Button1->setObjectName(QStringLiteral("Button1"));
+    // Enter on the focused calibrate button presses it, as Space does.
+    Button1->setAutoDefault(true);
     Edit9 = ButtonFrame(QStringLiteral("Edit9"), Button1);
     etalonnageLayout->addWidget(Edit9);
 
@@ -204,6 +194,8 @@ QWidget* TFAcquisition::BuildRightPanel()
     yellow.setColor(QPalette::Window, QColor(255, 255, 160));
     LabelInstruction->setPalette(yellow);
     LabelInstruction->setMargin(4);
+    // Shown during a calibration only.
+    LabelInstruction->hide();
     column->addWidget(LabelInstruction);
     auto* strip = new QHBoxLayout;
     strip->setContentsMargins(4, 0, 4, 2);

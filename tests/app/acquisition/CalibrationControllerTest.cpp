@@ -96,13 +96,13 @@ TEST_F(CalibrationControllerTest, UnreadableBufferIsReportedAndTheStepKept)
     ErrorBox::SetPresenter([&](const QString& text) { errors << text; });
     PressCalibrate();
     window->Edit2->setText(QStringLiteral("sept"));
-    ErrorBox::Guard([&] { window->Calibration().Button1Click(); return true; });
+    ErrorBox::Guard([&] { window->Calibration().Button1Click(window->Edit2->text()); });
     ErrorBox::SetPresenter({});
     EXPECT_EQ(errors, QStringList{QStringLiteral("'sept' n'est pas une valeur en virgule flottante correcte")});
     EXPECT_EQ(window->Electrode().CalibrationStep(), 1);
     EXPECT_TRUE(window->Edit2->isEnabled());
     window->Edit2->setText(QStringLiteral("7"));
-    window->Calibration().Button1Click();
+    window->Calibration().Button1Click(window->Edit2->text());
     EXPECT_EQ(window->Electrode().CalibrationStep(), 2);
 }
 

@@ -3,6 +3,7 @@
 #include "board/MeasurementThread.h"
 #include "board/SimulatedBench.h"
 #include "data/MeasurementRecord.h"
+#include "data/RunTiming.h"
 #include "RunFixture.h"
 #include "support/ErrorBox.h"
 #include "window/RecordChart.h"
@@ -372,7 +373,7 @@ protected:
                 clock.AdvanceTo(run.NextSampleDueMs());
                 run.Timer1Timer();
                 ASSERT_TRUE(clock.WaitForSleeper());
-                sampleEndMs = clock.NowMs() + MeasurementRun::kSampleDurationMs;
+                sampleEndMs = clock.NowMs() + RunTiming::kSampleDurationMs;
             } else {
                 break;
             }
@@ -481,7 +482,7 @@ TEST_F(MeasurementRunUnderWayTest, ClosingDuringASampleEndsTheThreadOnceTheSampl
     EXPECT_TRUE(window->Measurement().Ended());
     QCoreApplication::processEvents();
     EXPECT_EQ(window->Record().PointCount(), 0);
-    EXPECT_EQ(window->Measurement().Request(MeasurementRun::kSamples, MeasurementRun::kSampleRate), 0u);
+    EXPECT_EQ(window->Measurement().Request(RunTiming::kConversions, RunTiming::kConversionRateHz), 0u);
 }
 
 TEST_F(MeasurementRunTest, MeasureButtonFrameFollowsFocusAndState)

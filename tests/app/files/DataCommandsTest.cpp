@@ -52,6 +52,12 @@ protected:
     DataCommandsTest()
     {
         StartupValues::SetProgramDir(Path("Programme"));
+        // The fields and the status bar as the window shows what the commands say.
+        QObject::connect(&commands, &DataCommands::StatusChanged, &statusBar,
+                         [this](const QString& text) { statusBar.showMessage(text); });
+        QObject::connect(&commands, &DataCommands::PointCountChanged, &edit6,
+                         [this](int count) { edit6.setText(QString::number(count)); });
+        QObject::connect(&commands, &DataCommands::CommentChanged, &edit7, &QLineEdit::setText);
         commands.SetFallbackFolderBase(Path("Documents"));
         commands.SetFileDialogRunner([this](QFileDialog& dialog) {
             shownDialog = &dialog;
@@ -99,7 +105,7 @@ protected:
     QStatusBar statusBar;
     QLineEdit edit6;
     QLineEdit edit7;
-    DataCommands commands{&window, record, &statusBar, &edit6, &edit7};
+    DataCommands commands{&window, record};
     QString chosenPath;
     QFileDialog* shownDialog = nullptr;
     int modalsShown = 0;

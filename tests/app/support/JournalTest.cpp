@@ -7,6 +7,7 @@
 #include "support/AppLog.h"
 #include "support/ErrorBox.h"
 #include "support/Journal.h"
+#include "text/ExceptionText.h"
 
 #include <QAction>
 #include <QDir>
@@ -260,7 +261,7 @@ TEST(JournalPlaceTest, MenuOpensTheFolder_AboutBoxNamesTheFile)
         try {
             launchers.Journal1Click();
         } catch (const std::exception& e) {
-            error = ErrorBox::TextOf(e);
+            error = ExceptionText(e);
         }
         EXPECT_EQ(error.isEmpty(), c.error.isEmpty()) << error.toStdString();
         EXPECT_TRUE(error.contains(c.error)) << error.toStdString();

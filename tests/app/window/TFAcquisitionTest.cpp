@@ -3,7 +3,6 @@
 #include "help/HelpController.h"
 #include "help/HelpWindow.h"
 #include "help/TAboutBox.h"
-#include "support/ErrorBox.h"
 #include "support/StartupValues.h"
 #include "TestEnvironment.h"
 #include "TestWindow.h"
@@ -297,17 +296,6 @@ TEST_F(TFAcquisitionTest, F1OpensTopicFourOfTheProgramHelpAndTheMenuReachesItsWi
         EXPECT_FALSE(w.AboutBox->isModal());
     }
     StartupValues::SetProgramDir(previousDir);
-}
-
-TEST(ErrorBoxTest, Guard_ShowsTheFrenchTextAndGoesOn)
-{
-    QStringList shown;
-    ErrorBox::SetPresenter([&](const QString& text) { shown << text; });
-    const bool result = ErrorBox::Guard([]() -> bool { throw std::runtime_error("Accès refusé"); }, false);
-    EXPECT_FALSE(result);
-    EXPECT_TRUE(ErrorBox::Guard([] { return true; }));
-    ErrorBox::SetPresenter({});
-    EXPECT_EQ(shown, QStringList{QStringLiteral("Accès refusé")});
 }
 
 }  // namespace
