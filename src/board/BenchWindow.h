@@ -7,12 +7,14 @@ class QComboBox;
 class QDoubleSpinBox;
 class QLabel;
 class QPushButton;
+class QStackedWidget;
 class QTimer;
 class SimulatedBench;
 
 // "Banc de simulation": says plainly that no board is in use and lets the operator work the
-// simulated bench: where the electrode is dipped, the burette's tap and flow, the volume
-// poured so far, a fresh beaker. A top-level window shown beside the main window; it does not
+// simulated bench: the probe (pH electrode or conductimetry cell) and where it is dipped, the
+// burette's tap and flow, the volume poured so far, the water added to the beaker, a fresh
+// beaker. Only the places of the probe in use are shown. A top-level window shown beside the main window; it does not
 // take the focus when shown, so the keys of a run keep going to the main window.
 class BenchWindow : public QWidget {
     Q_OBJECT
@@ -31,14 +33,22 @@ private:
     void TapButtonClick();
     void FlowChanged(double secondsPerMl);
     void PlaceClicked(int id);
+    void CellPlaceClicked(int id);
+    void ProbeClicked(int id);
     void AcidChanged(int index);
+    void WaterChanged(double volumeMl);
 
     SimulatedBench& bench_;
+    QButtonGroup* probes_;
+    QStackedWidget* placePages_;
     QButtonGroup* places_;
+    QButtonGroup* cellPlaces_;
     QPushButton* tapButton_;
     QDoubleSpinBox* flowSpin_;
     QLabel* volumeLabel_;
     QComboBox* acidBox_;
+    QDoubleSpinBox* waterSpin_;
+    QLabel* beakerVolumeLabel_;
     QPushButton* newBeakerButton_;
     QTimer* refresh_;
 };

@@ -2,6 +2,7 @@
 
 #include "board/BoardRangeError.h"
 #include "board/Clock.h"
+#include "chemistry/TitrationConductivity.h"
 
 #include <algorithm>
 #include <cmath>
@@ -14,6 +15,36 @@ SimulatedBench::SimulatedBench(Clock& clock, QObject* parent, std::uint32_t nois
 double SimulatedBench::NowMs() const
 {
     return static_cast<double>(clock_.NowMs());
+}
+
+SimulatedBench::Probe SimulatedBench::ProbeInUse() const
+{
+    const std::lock_guard lock(mutex_);
+    return probe_;
+}
+
+void SimulatedBench::SetProbe(Probe probe)
+{
+    {
+        const std::lock_guard lock(mutex_);
+        probe_ = probe;
+    }
+    emit Changed();
+}
+
+SimulatedBench::CellPlace SimulatedBench::CellDippedIn() const
+{
+    const std::lock_guard lock(mutex_);
+    return cellPlace_;
+}
+
+void SimulatedBench::DipCell(CellPlace place)
+{
+    {
+        const std::lock_guard lock(mutex_);
+        cellPlace_ = place;
+    }
+    emit Changed();
 }
 
 SimulatedBench::ElectrodePlace SimulatedBench::Place() const
@@ -56,11 +87,43 @@ void SimulatedBench::NewBeaker()
     emit Changed();
 }
 
+double SimulatedBench::AddedWaterMl() const
+{
+    const std::lock_guard lock(mutex_);
+    return waterMl_;
+}
+
+void SimulatedBench::SetAddedWaterMl(double volumeMl)
+{
+    if (!(volumeMl >= 0.0 && volumeMl <= kMaxAddedWaterMl))
+        throw BoardRangeError(QStringLiteral("Volume d'eau ajoutée hors limites : de 0 à 500 mL."));
+    {
+        const std::lock_guard lock(mutex_);
+        waterMl_ = volumeMl;
+        ResetBeaker();
+    }
+    emit Changed();
+}
+
+double SimulatedBench::BeakerVolumeMl() const
+{
+    const std::lock_guard lock(mutex_);
+    return kAcidVolumeMl + waterMl_;
+}
+
+double SimulatedBench::AcidMolPerL() const
+{
+    // Written so that without water the ratio is exactly 1 and the beaker is today's.
+    return kAcidMolPerL * (kAcidVolumeMl / (kAcidVolumeMl + waterMl_));
+}
+
 void SimulatedBench::ResetBeaker()
 {
     tapOpen_ = false;
     pouredMl_ = 0.0;
     sinceMs_ = NowMs();
+    cachedPouredMl_ = -1.0;
+    cachedSigmaPouredMl_ = -1.0;
 }
 
 bool SimulatedBench::TapOpen() const
@@ -149,12 +212,51 @@ double SimulatedBench::BeakerPH() const
 
 double SimulatedBench::BeakerPHFor(double pouredMl) const
 {
-    if (pouredMl != cachedPouredMl_ || acid_ != cachedAcid_) {
-        cachedPH_ = TitrationChemistry::PH(acid_, kAcidMolPerL, kAcidVolumeMl, kBaseMolPerL, pouredMl);
+    if (pouredMl != cachedPouredMl_) {
+        cachedPH_ = TitrationChemistry::PH(acid_, AcidMolPerL(), kAcidVolumeMl + waterMl_, kBaseMolPerL, pouredMl);
         cachedPouredMl_ = pouredMl;
-        cachedAcid_ = acid_;
     }
     return cachedPH_;
+}
+
+double SimulatedBench::BeakerConductivity() const
+{
+    const std::lock_guard lock(mutex_);
+    return BeakerConductivityFor(PouredAt(NowMs()));
+}
+
+double SimulatedBench::BeakerConductivityFor(double pouredMl) const
+{
+    if (pouredMl != cachedSigmaPouredMl_) {
+        cachedSigma_ = TitrationConductivity::MilliSiemensPerCm(acid_, AcidMolPerL(), kAcidVolumeMl + waterMl_,
+                                                                kBaseMolPerL, pouredMl);
+        cachedSigmaPouredMl_ = pouredMl;
+    }
+    return cachedSigma_;
+}
+
+double SimulatedBench::CellConductivityAt(double timeMs) const
+{
+    const std::lock_guard lock(mutex_);
+    return CellConductivity(timeMs);
+}
+
+double SimulatedBench::CellConductivity(double timeMs) const
+{
+    switch (cellPlace_) {
+    case CellPlace::DistilledWater:
+        return kDistilledWaterMSPerCm;
+    case CellPlace::KClStandard:
+        return kKClStandardMSPerCm;
+    case CellPlace::Beaker:
+        break;
+    }
+    return BeakerConductivityFor(PouredAt(timeMs));
+}
+
+double SimulatedBench::CellVoltage(double milliSiemensPerCm)
+{
+    return kCellVoltsPerMSPerCm * std::clamp(milliSiemensPerCm, 0.0, kCellFullScaleMSPerCm) + kCellOffsetV;
 }
 
 double SimulatedBench::ElectrodePHAt(double timeMs) const
@@ -187,7 +289,9 @@ double SimulatedBench::Voltage(int channel, double timeMs)
 {
     const std::lock_guard lock(mutex_);
     const double noise = noise_(random_);
-    if (channel == 1)
-        return ElectrodeVoltage(ElectrodePH(timeMs)) + noise;
-    return noise;
+    if (channel != 1)
+        return noise;
+    if (probe_ == Probe::ConductivityCell)
+        return CellVoltage(CellConductivity(timeMs)) + noise;
+    return ElectrodeVoltage(ElectrodePH(timeMs)) + noise;
 }

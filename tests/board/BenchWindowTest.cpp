@@ -134,4 +134,37 @@ TEST_F(BenchWindowTest, EmptyBurette_IsSaid)
     EXPECT_EQ(VolumeText(), QStringLiteral("Volume versé : 50,00 mL (burette vide)"));
 }
 
+TEST_F(BenchWindowTest, Keyboard_ChoosesTheCellItsPlacesAndTheAddedWater)
+{
+    using Cell = SimulatedBench::CellPlace;
+    QWidget* electrodePlaces = Child<QRadioButton>("beakerRadio")->parentWidget();
+    QWidget* cellPlaces = Child<QRadioButton>("cellBeakerRadio")->parentWidget();
+    EXPECT_TRUE(electrodePlaces->isVisible());
+    EXPECT_FALSE(cellPlaces->isVisible());
+
+    EXPECT_TRUE(AltKey(Qt::Key_C, [this] { return bench.ProbeInUse() == SimulatedBench::Probe::ConductivityCell; }));
+    EXPECT_TRUE(cellPlaces->isVisible());
+    EXPECT_FALSE(electrodePlaces->isVisible());
+    EXPECT_TRUE(Child<QRadioButton>("waterRadio")->isChecked());
+    EXPECT_TRUE(AltKey(Qt::Key_K, [this] { return bench.CellDippedIn() == Cell::KClStandard; }));
+    // The beaker's key now dips the cell; the electrode stays in its buffer.
+    EXPECT_TRUE(AltKey(Qt::Key_B, [this] { return bench.CellDippedIn() == Cell::Beaker; }));
+    EXPECT_EQ(bench.Place(), Place::Buffer7);
+
+    QTest::keyClick(&window, Qt::Key_A, Qt::AltModifier);
+    QDoubleSpinBox* water = Child<QDoubleSpinBox>("waterSpin");
+    ASSERT_TRUE(water->hasFocus());
+    water->findChild<QLineEdit*>()->selectAll();
+    QTest::keyClicks(water, QStringLiteral("180"));
+    EXPECT_EQ(bench.AddedWaterMl(), 0.0);  // not one beaker per digit
+    QTest::keyClick(water, Qt::Key_Return);
+    EXPECT_EQ(bench.AddedWaterMl(), 180.0);
+    EXPECT_EQ(Child<QLabel>("beakerVolumeLabel")->text(), QStringLiteral("Volume avant titrage : Va = 200 mL"));
+
+    EXPECT_TRUE(AltKey(Qt::Key_P, [this] { return bench.ProbeInUse() == SimulatedBench::Probe::PHElectrode; }));
+    EXPECT_TRUE(electrodePlaces->isVisible());
+    EXPECT_TRUE(Child<QRadioButton>("buffer7Radio")->isChecked());
+    EXPECT_EQ(bench.CellDippedIn(), Cell::Beaker);
+}
+
 }  // namespace

@@ -2,6 +2,7 @@
 #include "board/EmulatedBoard.h"
 #include "board/SimulatedBench.h"
 #include "board/TTorviC.h"
+#include "chemistry/TitrationConductivity.h"
 #include "FakeClock.h"
 
 #include <gtest/gtest.h>
@@ -11,6 +12,8 @@
 namespace {
 
 using Place = SimulatedBench::ElectrodePlace;
+using Cell = SimulatedBench::CellPlace;
+using Probe = SimulatedBench::Probe;
 using Acid = SimulatedBench::Acid;
 
 class SimulatedBenchTest : public ::testing::Test {
@@ -171,6 +174,97 @@ TEST_F(SimulatedBenchTest, Titration_MeasuredThroughTheBoardGivesTheBeakersPH)
     const double averagedPH = 7.0 + (P.Voltage1() - SimulatedBench::kElectrodeOffsetV) / -0.05916;
     EXPECT_GT(averagedPH, StrongAcidPH(15.0) + 0.005);
     EXPECT_LT(averagedPH, StrongAcidPH(15.2));
+}
+
+// The beaker's conductivity from the chemistry: 0,2 mmol of acid in 20 mL plus the added water.
+double BeakerSigma(Acid acid, double waterMl, double pouredMl)
+{
+    TitrationChemistry::Titration t;
+    t.species = acid == Acid::Hydrochloric ? TitrationChemistry::Species::StrongAcid
+                                           : TitrationChemistry::Species::WeakAcid;
+    t.pKa = 4.76;
+    t.beakerVolumeMl = 20.0 + waterMl;
+    t.beakerMolPerL = 0.2 / t.beakerVolumeMl;
+    t.buretteMolPerL = 0.01;
+    return TitrationConductivity::MilliSiemensPerCm(t, pouredMl);
+}
+
+TEST_F(SimulatedBenchTest, Cell_GivesItsConductivityThroughTheMetersLinearOutput)
+{
+    const struct {
+        Cell place;
+        Acid acid;
+        double waterMl;
+        double pouredMl;
+        double sigma;  // mS/cm
+    } cases[] = {
+        {Cell::DistilledWater, Acid::Hydrochloric, 0.0, 0.0, 0.001},
+        {Cell::KClStandard, Acid::Hydrochloric, 0.0, 0.0, 1.413},
+        {Cell::Beaker, Acid::Hydrochloric, 0.0, 0.0, BeakerSigma(Acid::Hydrochloric, 0.0, 0.0)},
+        {Cell::Beaker, Acid::Hydrochloric, 0.0, 5.0, BeakerSigma(Acid::Hydrochloric, 0.0, 5.0)},
+        {Cell::Beaker, Acid::Hydrochloric, 0.0, 20.0, BeakerSigma(Acid::Hydrochloric, 0.0, 20.0)},
+        {Cell::Beaker, Acid::Hydrochloric, 0.0, 30.0, BeakerSigma(Acid::Hydrochloric, 0.0, 30.0)},
+        {Cell::Beaker, Acid::Ethanoic, 0.0, 10.0, BeakerSigma(Acid::Ethanoic, 0.0, 10.0)},
+        {Cell::Beaker, Acid::Ethanoic, 0.0, 25.0, BeakerSigma(Acid::Ethanoic, 0.0, 25.0)},
+        // Diluted ten times: 10 x (34,98 + 7,63) x 0,001 mol/L of H3O+ and Cl-.
+        {Cell::Beaker, Acid::Hydrochloric, 180.0, 0.0, 0.4261},
+        {Cell::Beaker, Acid::Hydrochloric, 180.0, 15.0, BeakerSigma(Acid::Hydrochloric, 180.0, 15.0)},
+    };
+    bench.SetProbe(Probe::ConductivityCell);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << static_cast<int>(c.place) << " acid " << static_cast<int>(c.acid) << ", "
+                                        << c.waterMl << " mL of water, " << c.pouredMl << " mL poured");
+        bench.SetAcid(c.acid);
+        bench.SetAddedWaterMl(c.waterMl);
+        Pour(c.pouredMl);
+        bench.DipCell(c.place);
+        EXPECT_NEAR(bench.CellConductivityAt(static_cast<double>(clock.NowMs())), c.sigma, 0.0002);
+        P.MeasureVoltages(15700, 15700.0);
+        // 0,2 V per mS/cm and 3 mV of offset; the mean of a second of readings within 0,3 mV.
+        EXPECT_NEAR((P.Voltage1() - 0.003) / 0.2, c.sigma, 0.0015);
+        EXPECT_NEAR(P.Voltage2(), 0.0, 0.0003);
+    }
+    // The meter's output stops at its full scale, 20 mS/cm.
+    EXPECT_DOUBLE_EQ(SimulatedBench::CellVoltage(35.0), SimulatedBench::CellVoltage(20.0));
+    EXPECT_NEAR(SimulatedBench::CellVoltage(20.0), 4.003, 1e-12);
+}
+
+TEST_F(SimulatedBenchTest, Probe_ChangeKeepsTheBuretteTheBeakerAndEachProbesPlace)
+{
+    bench.SetAddedWaterMl(180.0);
+    bench.SetPlace(Place::Beaker);
+    bench.OpenTap();
+    clock.Advance(50'000);
+    // 0,1 mmol of acid left in 210 mL.
+    const double pHAtTen = bench.BeakerPH();
+    EXPECT_NEAR(pHAtTen, -std::log10(0.1 / 210.0), 0.005);
+
+    bench.SetProbe(Probe::ConductivityCell);
+    EXPECT_EQ(bench.CellDippedIn(), Cell::DistilledWater);
+    bench.DipCell(Cell::Beaker);
+    EXPECT_TRUE(bench.TapOpen());
+    EXPECT_DOUBLE_EQ(bench.PouredVolumeMl(), 10.0);
+    EXPECT_EQ(bench.AddedWaterMl(), 180.0);
+    EXPECT_EQ(bench.BeakerVolumeMl(), 200.0);
+    EXPECT_NEAR(bench.Voltage(1, static_cast<double>(clock.NowMs())),
+                SimulatedBench::CellVoltage(BeakerSigma(Acid::Hydrochloric, 180.0, 10.0)), 0.005);
+
+    clock.Advance(5'000);
+    bench.SetProbe(Probe::PHElectrode);
+    EXPECT_DOUBLE_EQ(bench.PouredVolumeMl(), 11.0);
+    EXPECT_EQ(bench.Place(), Place::Beaker);
+    EXPECT_EQ(bench.CellDippedIn(), Cell::Beaker);
+    // Channel 1 is the electrode again, still in the beaker, where the pH went on rising.
+    EXPECT_NEAR(bench.BeakerPH(), -std::log10(0.09 / 211.0), 0.005);
+    EXPECT_GT(bench.BeakerPH(), pHAtTen + 0.04);
+    EXPECT_NEAR(bench.Voltage(1, static_cast<double>(clock.NowMs())), SimulatedBench::ElectrodeVoltage(bench.BeakerPH()),
+                0.005);
+
+    // A volume of water out of range is refused and the beaker stays.
+    for (const double water : {-1.0, 501.0, std::nan("")})
+        EXPECT_THROW(bench.SetAddedWaterMl(water), BoardRangeError) << water;
+    EXPECT_TRUE(bench.TapOpen());
+    EXPECT_EQ(bench.AddedWaterMl(), 180.0);
 }
 
 }  // namespace
