@@ -1,9 +1,13 @@
 #include "acquisition/ElectrodeCalibration.h"
+#include "acquisition/MeasurementRun.h"
+#include "board/BoardSetup.h"
 #include "board/EmulatedBoard.h"
 #include "board/MeasurementThread.h"
 #include "board/SimulatedBench.h"
 #include "data/MeasurementRecord.h"
+#include "data/NumberText.h"
 #include "data/RunTiming.h"
+#include "FakeClock.h"
 #include "RunFixture.h"
 #include "support/ErrorBox.h"
 #include "window/RecordChart.h"
@@ -518,6 +522,56 @@ TEST_F(MeasurementRunGuardTest, OpenReduceAndRestoreAreRefusedDuringARun)
         EXPECT_EQ(window->Record().PointCount(), 2);
     }
     EXPECT_TRUE(window->Run().Measuring());
+}
+
+// The run alone, on a record, an electrode, the bench's measurement thread and a timer: what
+// the window shows of it, it says.
+TEST(MeasurementRunAloneTest, ARunWithOnePressSaysItsReadingsVolumesAndPointsKept)
+{
+    FakeClock clock;
+    BoardSetup board = CreateBoard(QStringList(), QString(), clock, nullptr);
+    MeasurementThread thread(clock);
+    ASSERT_TRUE(thread.Open(board).isEmpty());
+    R record;
+    ElectrodeCalibration electrode;
+    QTimer timer1;
+    timer1.blockSignals(true);  // the test takes the samples itself
+    MeasurementRun run(record, electrode, thread, clock, timer1);
+    QSignalSpy running(&run, &MeasurementRun::RunningChanged);
+    QSignalSpy readings(&run, &MeasurementRun::Reading);
+    QSignalSpy volumes(&run, &MeasurementRun::NextVolumeChanged);
+    QSignalSpy finished(&run, &MeasurementRun::Finished);
+    QSignalSpy ended(&run, &MeasurementRun::RunEnded);
+    int saves = 0;
+    run.SetFinishRun([&] { ++saves; });
+
+    run.Button2KeyUp(Qt::Key_Return);
+    for (int n = 1; n <= 3; ++n) {
+        clock.Advance(500);
+        run.Timer1Timer();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !run.SampleUnderWay(); }, 10000));
+        if (n == 2)
+            run.ValidateVolume();
+    }
+    run.Button2KeyUp(Qt::Key_Return);
+    thread.End();
+
+    ASSERT_EQ(running.count(), 2);
+    EXPECT_TRUE(running[0][0].toBool());
+    EXPECT_FALSE(running[1][0].toBool());
+    ASSERT_EQ(readings.count(), 3);
+    EXPECT_EQ(record.Cell(R::ColPH, 2), NumberText::Fixed(readings[1][1].toDouble(), 5, 3));
+    // The press asks for the second millilitre; the end of the run goes back to the first.
+    ASSERT_EQ(volumes.count(), 2);
+    EXPECT_DOUBLE_EQ(volumes[0][0].toDouble(), 2.0);
+    EXPECT_DOUBLE_EQ(volumes[1][0].toDouble(), 1.0);
+    // The rows after the last press's row go: two points kept and saved.
+    ASSERT_EQ(finished.count(), 1);
+    EXPECT_EQ(finished[0][0].toInt(), 2);
+    EXPECT_EQ(record.PointCount(), 2);
+    EXPECT_EQ(saves, 1);
+    ASSERT_EQ(ended.count(), 1);
+    EXPECT_TRUE(ended[0][0].toBool());
 }
 
 }  // namespace
