@@ -12,7 +12,6 @@
 
 class MeasurementRecord;
 class ModelDialog;
-class QChart;
 class QDialog;
 class QLineSeries;
 class RecordChart;
