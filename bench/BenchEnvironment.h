@@ -1,6 +1,6 @@
 #pragma once
 
-#include "StartupValues.h"
+#include "support/StartupValues.h"
 
 #include <QDir>
 #include <QSettings>

@@ -1,10 +1,10 @@
 // Per-sample cost of the driver's sampling loop on the emulated board, next to the budget of
 // one sampling period at 15 700 Hz (63,7 us): the simulation must keep well inside it.
-#include "Clock.h"
-#include "EmulatedBoard.h"
-#include "SimulatedBench.h"
-#include "TTorviC.h"
-#include "VoltageSource.h"
+#include "board/Clock.h"
+#include "board/EmulatedBoard.h"
+#include "board/SimulatedBench.h"
+#include "board/TTorviC.h"
+#include "board/VoltageSource.h"
 
 #include <benchmark/benchmark.h>
 

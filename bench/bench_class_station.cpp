@@ -27,14 +27,15 @@
 //            --selection N (the station's part with N selected only),
 //            --une-adresse oui (the 50 senders all from 127.0.0.101, as behind one address)
 #include "BenchEnvironment.h"
-#include "Clock.h"
-#include "NumberText.h"
-#include "ReceivedMeasurements.h"
-#include "SimulatedBench.h"
-#include "StationCommands.h"
-#include "TMainMsgServer.h"
-#include "TMsgSender.h"
-#include "TeacherStation.h"
+#include "board/Clock.h"
+#include "board/SimulatedBench.h"
+#include "data/NumberText.h"
+#include "data/ReceivedMeasurements.h"
+#include "data/RunTiming.h"
+#include "net/TMainMsgServer.h"
+#include "net/TMsgSender.h"
+#include "station/StationCommands.h"
+#include "station/TeacherStation.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -64,7 +65,6 @@ namespace {
 
 constexpr int kStudents = 32;
 constexpr double kLastMl = 30.0;
-constexpr double kSamplePeriodMs = 1500.0;
 
 class ManualClock final : public Clock {
 public:
@@ -97,7 +97,7 @@ QString StudentTitration(int student)
     const double factor = SodaFactor(student);
     QString text;
     for (int k = 0;; ++k) {
-        const double t = k * kSamplePeriodMs;
+        const double t = k * RunTiming::kSamplePeriodMs;
         const double readMl = bench.PouredVolumeMlAt(t) / factor;
         if (readMl > kLastMl)
             break;

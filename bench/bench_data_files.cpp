@@ -1,12 +1,12 @@
 // Reading chemistry files of 10^4, 10^5 and 10^6 points into the record, and reducing such a
 // table to 100 points. items_per_second is points per second: it should stay about the same
 // from one size to the next, which is what linear cost looks like.
-#include "ChemistryDocument.h"
-#include "ChemistryFile.h"
-#include "MeasurementRecord.h"
-#include "MeasurementTextIo.h"
-#include "NumberText.h"
-#include "PointReduction.h"
+#include "data/ChemistryDocument.h"
+#include "data/ChemistryFile.h"
+#include "data/MeasurementRecord.h"
+#include "data/MeasurementTextIo.h"
+#include "data/NumberText.h"
+#include "data/PointReduction.h"
 
 #include <QDir>
 #include <QFile>

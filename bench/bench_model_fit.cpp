@@ -1,7 +1,7 @@
 // One fit of a model to a 300-point record: ethanoic acid at 0,01 mol/L titrated by soda,
 // read every 0,1 mL within +-0,02 pH, the fit starting 20 % and 0,3 pKa away. Target: well
 // under 50 ms per fit, so that "Ajuster" answers at once.
-#include "TitrationFit.h"
+#include "chemistry/TitrationFit.h"
 
 #include <benchmark/benchmark.h>
 

@@ -2,8 +2,8 @@
 // comes: a loopback peer accepts and stays silent, the client reads for 2 s and is cancelled.
 // Target: under 50 ms. Loopback only.
 #include "BenchEnvironment.h"
-#include "ESocketAbort.h"
-#include "TSocketLink.h"
+#include "net/ESocketAbort.h"
+#include "net/TSocketLink.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -8,13 +8,13 @@
 // Prints one line per size: the median of the repetitions, in seconds of processor time.
 // Linear cost shows as a constant "µs/point" column.
 #include "BenchEnvironment.h"
-#include "BoardSetup.h"
-#include "ChemistryFile.h"
-#include "Clock.h"
-#include "MeasurementRecord.h"
-#include "NumberText.h"
-#include "RecordChart.h"
-#include "TFAcquisition.h"
+#include "board/BoardSetup.h"
+#include "board/Clock.h"
+#include "data/ChemistryFile.h"
+#include "data/MeasurementRecord.h"
+#include "data/NumberText.h"
+#include "window/RecordChart.h"
+#include "window/TFAcquisition.h"
 
 #include <QApplication>
 #include <QChart>

@@ -4,9 +4,9 @@
 // draw at once; the fit of Ca and the three pKa to 500 readings within +-0,02 pH, starting 20 %
 // and a few tenths of pKa away, under 200 ms, so that "Ajuster" answers at once. The choice of the
 // simple model the dialog opens on (five fits of the curve's direction) is measured too.
-#include "MixtureFit.h"
-#include "ModelChoice.h"
-#include "SpeciesDistribution.h"
+#include "chemistry/MixtureFit.h"
+#include "chemistry/ModelChoice.h"
+#include "chemistry/SpeciesDistribution.h"
 
 #include <benchmark/benchmark.h>
 

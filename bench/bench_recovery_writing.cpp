@@ -8,10 +8,11 @@
 // the disk does.
 // The state folder is a temporary folder, on the disk of the temporary files unless
 // --dossier names another (a USB key, a network folder).
+#include "acquisition/RunRecovery.h"
 #include "BenchEnvironment.h"
-#include "RecoveryFile.h"
-#include "RecoveryWriter.h"
-#include "RunRecovery.h"
+#include "data/RecoveryFile.h"
+#include "data/RecoveryWriter.h"
+#include "data/RunTiming.h"
 
 #include <QApplication>
 #include <QDateTime>
@@ -61,7 +62,7 @@ Figures Measure(const QString& folder, int samples, int pauseMs, bool control)
     us.reserve(static_cast<std::size_t>(samples));
     for (int n = 1; n <= samples; ++n) {
         const Steady::time_point before = Steady::now();
-        const std::int64_t endMs = static_cast<std::int64_t>(n) * 1500;
+        const std::int64_t endMs = static_cast<std::int64_t>(n) * RunTiming::kSamplePeriodMs;
         if (control) {
             kept += RecoveryFile::SampleLine(n, endMs, 7.0 + n * 1e-3);
             if (n % 3 == 0)

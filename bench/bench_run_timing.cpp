@@ -6,12 +6,13 @@
 // on an idle thread, which shows what the shared machine costs by itself. Targets:
 // mean within 2 ms of 1500 ms, drift after 40 samples under 10 ms, worst delay under 50 ms.
 // Takes about a minute. Its message server listens on a free loopback port.
+#include "acquisition/MeasurementRun.h"
 #include "BenchEnvironment.h"
-#include "BoardSetup.h"
-#include "Clock.h"
-#include "MeasurementRecord.h"
-#include "MeasurementRun.h"
-#include "TFAcquisition.h"
+#include "board/BoardSetup.h"
+#include "board/Clock.h"
+#include "data/MeasurementRecord.h"
+#include "data/RunTiming.h"
+#include "window/TFAcquisition.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -102,9 +103,9 @@ int main(int argc, char** argv)
     const double mean = sum / static_cast<double>(periods.size());
     const auto [low, high] = std::minmax_element(periods.begin(), periods.end());
     const double drift = static_cast<double>(ends.back() - ends.front())
-        - static_cast<double>(ends.size() - 1) * MeasurementRun::kSamplePeriodMs;
+        - static_cast<double>(ends.size() - 1) * RunTiming::kSamplePeriodMs;
     std::printf("Échantillons : %zu\n", ends.size());
-    std::printf("Période moyenne : %.2f ms (nominale %d ms)\n", mean, MeasurementRun::kSamplePeriodMs);
+    std::printf("Période moyenne : %.2f ms (nominale %d ms)\n", mean, RunTiming::kSamplePeriodMs);
     std::printf("Période la plus courte : %.0f ms, la plus longue : %.0f ms\n", *low, *high);
     std::printf("Dérive après le dernier échantillon : %.0f ms\n", drift);
     std::printf("Retard le plus long de la boucle d'événements : %.1f ms (cible : moins de 50 ms)\n", worstDelayMs);

@@ -5,11 +5,11 @@
 //     200 received curves. Target: under 20 ms, so that they follow each arrival.
 //   BM_ArrivalAndRefresh: one more curve arrives (analysed, the oldest dropped), then the same
 //     refresh.
-#include "ClassStatistics.h"
-#include "NumberText.h"
-#include "ReceivedMeasurements.h"
-#include "TitrationChemistry.h"
-#include "Uncertainty.h"
+#include "chemistry/TitrationChemistry.h"
+#include "data/ClassStatistics.h"
+#include "data/NumberText.h"
+#include "data/ReceivedMeasurements.h"
+#include "data/Uncertainty.h"
 
 #include <QLoggingCategory>
 

@@ -6,14 +6,15 @@
 //  2. A run of 40 samples through the window: the mean, shortest and longest period between
 //     samples and the drift of the last one. Target: mean within 2 ms of 1 500 ms.
 // Takes about 80 s. Its message server listens on a free loopback port.
+#include "acquisition/MeasurementRun.h"
 #include "AvrBoard.h"
-#include "BoardSetup.h"
-#include "Clock.h"
-#include "MeasurementRecord.h"
-#include "MeasurementRun.h"
-#include "MeasurementThread.h"
-#include "StartupValues.h"
-#include "TFAcquisition.h"
+#include "board/BoardSetup.h"
+#include "board/Clock.h"
+#include "board/MeasurementThread.h"
+#include "data/MeasurementRecord.h"
+#include "data/RunTiming.h"
+#include "support/StartupValues.h"
+#include "window/TFAcquisition.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -114,10 +115,10 @@ int RunPeriod(AvrBoard& avr, Clock& clock)
     const double mean = std::accumulate(periods.begin(), periods.end(), 0.0) / static_cast<double>(periods.size());
     const auto [low, high] = std::minmax_element(periods.begin(), periods.end());
     const double drift = static_cast<double>(ends.back() - ends.front())
-        - static_cast<double>(ends.size() - 1) * MeasurementRun::kSamplePeriodMs;
+        - static_cast<double>(ends.size() - 1) * RunTiming::kSamplePeriodMs;
     std::printf("Échantillons : %zu\n", ends.size());
     std::printf("Période moyenne : %.2f ms (nominale %d ms, cible : à 2 ms près)\n", mean,
-                MeasurementRun::kSamplePeriodMs);
+                RunTiming::kSamplePeriodMs);
     std::printf("Période la plus courte : %.0f ms, la plus longue : %.0f ms\n", *low, *high);
     std::printf("Dérive après le dernier échantillon : %.0f ms\n", drift);
     return 0;

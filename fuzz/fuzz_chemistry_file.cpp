@@ -1,8 +1,8 @@
 // Any bytes as a chemistry file: read the header and body, then fill a point table from the body.
-#include "ChemistryDocument.h"
-#include "FileError.h"
-#include "MeasurementRecord.h"
-#include "MeasurementTextIo.h"
+#include "data/ChemistryDocument.h"
+#include "data/FileError.h"
+#include "data/MeasurementRecord.h"
+#include "data/MeasurementTextIo.h"
 
 #include <QBuffer>
 

@@ -3,9 +3,10 @@
 // whose far end has sent the bytes and closed its sending side. The outcome must match a
 // direct reading of the frame: the acknowledgement and OnMessage exactly for a whole frame,
 // with the fields as sent; nothing at all otherwise.
-#include "ESocketError.h"
-#include "MsgWire.h"
-#include "TMsgServer.h"
+#include "net/ESocketError.h"
+#include "net/MsgWire.h"
+#include "net/TMsgServer.h"
+#include "text/Windows1252.h"
 
 #include <QCoreApplication>
 
@@ -112,7 +113,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     if (delivered != 1 || answer != MsgWire::Acknowledgement())
         std::abort();
-    if (from != MsgWire::FromWire(expected->from) || message != MsgWire::FromWire(expected->message))
+    if (from != Windows1252::Decode(expected->from) || message != Windows1252::Decode(expected->message))
         std::abort();
     return 0;
 }

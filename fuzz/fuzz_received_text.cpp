@@ -1,10 +1,11 @@
 // Any bytes as a text a peer sends to the teacher's station: it is analysed and listed, and a
 // readable one saved as a chemistry file reads back with the very same points.
-#include "ChemistryFile.h"
-#include "ClassTable.h"
-#include "MsgWire.h"
-#include "ReceivedMeasurements.h"
-#include "ReferenceCurve.h"
+#include "data/ChemistryFile.h"
+#include "data/ClassTable.h"
+#include "data/ReceivedMeasurements.h"
+#include "data/ReferenceCurve.h"
+#include "net/MsgWire.h"
+#include "text/Windows1252.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -17,7 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const QByteArray bytes(reinterpret_cast<const char*>(data),
                            static_cast<qsizetype>(std::min<std::size_t>(size, MsgWire::kMaxFieldBytes)));
     const ReceivedMeasurements::Entry entry = ReceivedMeasurements::Analyse(
-        QStringLiteral("127.0.0.1"), MsgWire::FromWire(bytes), 1, QDateTime(QDate(2024, 5, 6), QTime(9, 5, 3)));
+        QStringLiteral("127.0.0.1"), Windows1252::Decode(bytes), 1, QDateTime(QDate(2024, 5, 6), QTime(9, 5, 3)));
     if (ClassTable::Cells(entry).size() != ClassTable::Headers().size())
         std::abort();
     if (entry.readable != !entry.points.isEmpty())

@@ -1,7 +1,7 @@
 // Any bytes as a run's recovery file: every whole sample read back is one the rebuilt run can
 // use, and anything else is refused as unreadable, never a crash.
-#include "RecoveryFile.h"
-#include "VolumeReconstruction.h"
+#include "data/RecoveryFile.h"
+#include "data/VolumeReconstruction.h"
 
 #include <QByteArray>
 

@@ -1,9 +1,9 @@
-#include "AppLog.h"
-#include "ErrorBox.h"
-#include "Journal.h"
-#include "QuorinApplication.h"
-#include "StartupValues.h"
-#include "TFAcquisition.h"
+#include "support/AppLog.h"
+#include "support/ErrorBox.h"
+#include "support/Journal.h"
+#include "support/QuorinApplication.h"
+#include "support/StartupValues.h"
+#include "window/TFAcquisition.h"
 
 #include <QLibraryInfo>
 #include <QTimer>
@@ -33,7 +33,6 @@ int main(int argc, char** argv)
         // Once the window is there: the runs that a crash or a power cut interrupted.
         QTimer::singleShot(0, &FAcquisition, Guarded(&FAcquisition, &TFAcquisition::OfferLeftRuns));
         result = QCoreApplication::exec();
-        return true;
     });
     qCInfo(lcApp).noquote() << QStringLiteral("%1 s'arrête (code %2)").arg(program).arg(result);
     return result;

@@ -1,6 +1,6 @@
-#include "BenchWindow.h"
+#include "board/BenchWindow.h"
 
-#include "SimulatedBench.h"
+#include "board/SimulatedBench.h"
 
 #include <QButtonGroup>
 #include <QComboBox>

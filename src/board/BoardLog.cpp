@@ -1,3 +1,3 @@
-#include "BoardLog.h"
+#include "board/BoardLog.h"
 
 Q_LOGGING_CATEGORY(lcBoard, "quorin.board")

@@ -1,4 +1,4 @@
-#include "BoardProtocol.h"
+#include "board/BoardProtocol.h"
 
 namespace BoardProtocol {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "PortBus.h"
+#include "board/PortBus.h"
 
 #include <cstdint>
 

@@ -1,4 +1,4 @@
-#include "BoardRangeError.h"
+#include "board/BoardRangeError.h"
 
 BoardRangeError::BoardRangeError(const QString& message) : std::range_error(message.toStdString())
 {

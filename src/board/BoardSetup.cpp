@@ -1,8 +1,8 @@
-#include "BoardSetup.h"
+#include "board/BoardSetup.h"
 
-#include "BoardLog.h"
-#include "EmulatedBoard.h"
-#include "LinuxPortBus.h"
+#include "board/BoardLog.h"
+#include "board/EmulatedBoard.h"
+#include "board/LinuxPortBus.h"
 
 #include <QtGlobal>
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "PortBus.h"
-#include "SimulatedBench.h"
-#include "UsbInterface.h"
+#include "board/PortBus.h"
+#include "board/SimulatedBench.h"
+#include "board/UsbInterface.h"
 
 #include <QString>
 #include <QStringList>

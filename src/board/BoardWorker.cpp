@@ -1,29 +1,21 @@
-#include "BoardWorker.h"
+#include "board/BoardWorker.h"
 
-#include "BoardLog.h"
-#include "BoardRangeError.h"
-#include "BoardSetup.h"
-#include "Clock.h"
-#include "PortBus.h"
-#include "TTorviC.h"
-#include "UsbInterface.h"
+#include "board/BoardLog.h"
+#include "board/BoardRangeError.h"
+#include "board/BoardSetup.h"
+#include "board/Clock.h"
+#include "board/PortBus.h"
+#include "board/TTorviC.h"
+#include "board/UsbInterface.h"
+#include "text/ExceptionText.h"
 
 #include <QThread>
 
 #include <cmath>
 #include <exception>
-#include <new>
 #include <stdexcept>
 
 namespace {
-
-// The French text of a failure that reached the worker (what() is UTF-8 in the program).
-QString FailureText(const std::exception& error)
-{
-    if (dynamic_cast<const std::bad_alloc*>(&error))
-        return QStringLiteral("Mémoire insuffisante");
-    return QString::fromUtf8(error.what());
-}
 
 const QString kUnknownFailure = QStringLiteral("Défaillance inconnue de la carte d'acquisition.");
 
@@ -66,7 +58,7 @@ QString BoardWorker::OpenBoard(BoardSetup& setup)
         return QString();
     } catch (const std::exception& error) {
         setup.bus.reset();
-        return FailureText(error);
+        return ExceptionText(error);
     } catch (...) {
         setup.bus.reset();
         return kUnknownFailure;
@@ -88,7 +80,7 @@ QString BoardWorker::OpenUsb(BoardSetup& setup)
         setup.usbPort = usb_->PortName();
         return QString();
     } catch (const std::exception& error) {
-        return FailureText(error);
+        return ExceptionText(error);
     }
 }
 
@@ -135,7 +127,7 @@ BoardReading BoardWorker::Read(std::uint64_t tag, std::uint32_t count, double fr
         }
     } catch (const std::exception& error) {
         reading.failure = BoardReading::Failure::Exception;
-        reading.failureText = FailureText(error);
+        reading.failureText = ExceptionText(error);
     } catch (...) {
         reading.failure = BoardReading::Failure::Exception;
         reading.failureText = kUnknownFailure;

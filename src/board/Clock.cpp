@@ -1,4 +1,4 @@
-#include "Clock.h"
+#include "board/Clock.h"
 
 #include <chrono>
 #include <thread>

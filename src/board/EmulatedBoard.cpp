@@ -1,8 +1,8 @@
-#include "EmulatedBoard.h"
+#include "board/EmulatedBoard.h"
 
-#include "BoardProtocol.h"
-#include "Clock.h"
-#include "VoltageSource.h"
+#include "board/BoardProtocol.h"
+#include "board/Clock.h"
+#include "board/VoltageSource.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "PortAccess.h"
-#include "PortBus.h"
+#include "board/PortAccess.h"
+#include "board/PortBus.h"
 
 #include <array>
 #include <cstdint>

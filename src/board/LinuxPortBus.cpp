@@ -1,8 +1,8 @@
-#include "LinuxPortBus.h"
+#include "board/LinuxPortBus.h"
 
 #ifdef QUORIN_HAS_LINUX_PORT_BUS
 
-#include "BoardProtocol.h"
+#include "board/BoardProtocol.h"
 
 #include <pthread.h>
 #include <sched.h>

@@ -4,7 +4,7 @@
 #if defined(__linux__) && (defined(__x86_64__) || defined(__i386__))
 #define QUORIN_HAS_LINUX_PORT_BUS 1
 
-#include "PortBus.h"
+#include "board/PortBus.h"
 
 #include <QString>
 

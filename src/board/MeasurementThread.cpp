@@ -1,7 +1,7 @@
-#include "MeasurementThread.h"
+#include "board/MeasurementThread.h"
 
-#include "BoardSetup.h"
-#include "BoardWorker.h"
+#include "board/BoardSetup.h"
+#include "board/BoardWorker.h"
 
 #include <QThread>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "BoardReading.h"
+#include "board/BoardReading.h"
 
 #include <QObject>
 

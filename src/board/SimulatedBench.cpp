@@ -1,8 +1,8 @@
-#include "SimulatedBench.h"
+#include "board/SimulatedBench.h"
 
-#include "BoardRangeError.h"
-#include "Clock.h"
-#include "TitrationConductivity.h"
+#include "board/BoardRangeError.h"
+#include "board/Clock.h"
+#include "chemistry/TitrationConductivity.h"
 
 #include <algorithm>
 #include <cmath>

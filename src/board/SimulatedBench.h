@@ -1,7 +1,7 @@
 #pragma once
 
-#include "TitrationChemistry.h"
-#include "VoltageSource.h"
+#include "board/VoltageSource.h"
+#include "chemistry/TitrationChemistry.h"
 
 #include <QObject>
 

@@ -1,8 +1,8 @@
-#include "TTorviC.h"
+#include "board/TTorviC.h"
 
-#include "BoardRangeError.h"
-#include "Clock.h"
-#include "PortBus.h"
+#include "board/BoardRangeError.h"
+#include "board/Clock.h"
+#include "board/PortBus.h"
 
 #include <cmath>
 #include <limits>

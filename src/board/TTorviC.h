@@ -1,6 +1,6 @@
 #pragma once
 
-#include "BoardProtocol.h"
+#include "board/BoardProtocol.h"
 
 #include <QObject>
 #include <QString>

@@ -1,7 +1,7 @@
-#include "UsbInterface.h"
+#include "board/UsbInterface.h"
 
-#include "BoardLog.h"
-#include "Clock.h"
+#include "board/BoardLog.h"
+#include "board/Clock.h"
 
 #include <QSerialPort>
 #include <QSerialPortInfo>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "UsbProtocol.h"
+#include "board/UsbProtocol.h"
 
 #include <QString>
 #include <QStringList>

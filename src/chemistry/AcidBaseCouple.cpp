@@ -1,6 +1,6 @@
-#include "AcidBaseCouple.h"
+#include "chemistry/AcidBaseCouple.h"
 
-#include "TitrationChemistry.h"
+#include "chemistry/TitrationChemistry.h"
 
 namespace AcidBaseCouples {
 

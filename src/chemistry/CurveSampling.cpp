@@ -1,4 +1,4 @@
-#include "CurveSampling.h"
+#include "chemistry/CurveSampling.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "FitText.h"
+#include "chemistry/FitText.h"
 
 #include <algorithm>
 #include <cmath>

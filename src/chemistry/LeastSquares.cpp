@@ -1,4 +1,4 @@
-#include "LeastSquares.h"
+#include "chemistry/LeastSquares.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "MixtureTitration.h"
+#include "chemistry/MixtureTitration.h"
 
 #include <algorithm>
 #include <array>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "AcidBaseCouple.h"
-#include "TitrationChemistry.h"
+#include "chemistry/AcidBaseCouple.h"
+#include "chemistry/TitrationChemistry.h"
 
 #include <QString>
 

@@ -1,4 +1,4 @@
-#include "ModelChoice.h"
+#include "chemistry/ModelChoice.h"
 
 #include <algorithm>
 #include <cmath>

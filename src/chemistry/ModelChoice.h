@@ -1,6 +1,6 @@
 #pragma once
 
-#include "MixtureFit.h"
+#include "chemistry/MixtureFit.h"
 
 #include <QList>
 #include <QPointF>

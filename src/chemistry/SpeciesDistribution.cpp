@@ -1,4 +1,4 @@
-#include "SpeciesDistribution.h"
+#include "chemistry/SpeciesDistribution.h"
 
 #include <algorithm>
 #include <cmath>

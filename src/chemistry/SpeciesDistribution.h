@@ -1,6 +1,6 @@
 #pragma once
 
-#include "MixtureTitration.h"
+#include "chemistry/MixtureTitration.h"
 
 #include <QString>
 

@@ -1,4 +1,4 @@
-#include "TitrationConductivity.h"
+#include "chemistry/TitrationConductivity.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "TitrationChemistry.h"
+#include "chemistry/TitrationChemistry.h"
 
 #include <vector>
 

@@ -1,8 +1,8 @@
-#include "TitrationFit.h"
+#include "chemistry/TitrationFit.h"
 
-#include "CurveSampling.h"
-#include "FitText.h"
-#include "LeastSquares.h"
+#include "chemistry/CurveSampling.h"
+#include "chemistry/FitText.h"
+#include "chemistry/LeastSquares.h"
 
 #include <algorithm>
 #include <array>

@@ -1,7 +1,7 @@
-#include "ChemistryDocument.h"
+#include "data/ChemistryDocument.h"
 
-#include "FileError.h"
-#include "MeasurementTextIo.h"
+#include "data/FileError.h"
+#include "data/MeasurementTextIo.h"
 
 #include <QDir>
 #include <QFileInfo>

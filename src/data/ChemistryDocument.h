@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ChemistryFile.h"
-#include "HeaderValues.h"
+#include "data/ChemistryFile.h"
+#include "data/HeaderValues.h"
 
 #include <QString>
 #include <QStringList>

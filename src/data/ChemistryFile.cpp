@@ -1,9 +1,9 @@
-#include "ChemistryFile.h"
+#include "data/ChemistryFile.h"
 
-#include "FileError.h"
-#include "MachineMemory.h"
-#include "WholeFile.h"
-#include "Windows1252.h"
+#include "data/FileError.h"
+#include "data/MachineMemory.h"
+#include "data/WholeFile.h"
+#include "text/Windows1252.h"
 
 #include <QFile>
 #include <QIODevice>

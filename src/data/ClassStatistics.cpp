@@ -1,9 +1,9 @@
-#include "ClassStatistics.h"
+#include "data/ClassStatistics.h"
 
-#include "ClassTable.h"
-#include "NumberText.h"
-#include "TitrationConcentration.h"
-#include "Uncertainty.h"
+#include "data/ClassTable.h"
+#include "data/NumberText.h"
+#include "data/TitrationConcentration.h"
+#include "data/Uncertainty.h"
 
 #include <cmath>
 

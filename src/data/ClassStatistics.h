@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Histogram.h"
-#include "ReceivedMeasurements.h"
+#include "data/Histogram.h"
+#include "data/ReceivedMeasurements.h"
 
 #include <QList>
 #include <QSet>

@@ -1,9 +1,9 @@
-#include "ClassTable.h"
+#include "data/ClassTable.h"
 
-#include "ChemistryFile.h"
-#include "FileError.h"
-#include "HeaderValues.h"
-#include "NumberText.h"
+#include "data/ChemistryFile.h"
+#include "data/FileError.h"
+#include "data/HeaderValues.h"
+#include "data/NumberText.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ReceivedMeasurements.h"
+#include "data/ReceivedMeasurements.h"
 
 #include <QList>
 #include <QString>

@@ -1,6 +1,6 @@
-#include "ClipboardPut.h"
+#include "data/ClipboardPut.h"
 
-#include "Windows1252.h"
+#include "text/Windows1252.h"
 
 #include <QClipboard>
 #include <QCoreApplication>

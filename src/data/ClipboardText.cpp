@@ -1,7 +1,7 @@
-#include "ClipboardText.h"
+#include "data/ClipboardText.h"
 
-#include "MeasurementRecord.h"
-#include "NumberText.h"
+#include "data/MeasurementRecord.h"
+#include "data/NumberText.h"
 
 #include <algorithm>
 

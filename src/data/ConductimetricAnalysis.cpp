@@ -1,8 +1,8 @@
-#include "ConductimetricAnalysis.h"
+#include "data/ConductimetricAnalysis.h"
 
-#include "NumberText.h"
-#include "TitrationAnalysis.h"
-#include "TitrationConcentration.h"
+#include "data/NumberText.h"
+#include "data/TitrationAnalysis.h"
+#include "data/TitrationConcentration.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "ConvertError.h"
+#include "data/ConvertError.h"
 
 ConvertError::ConvertError(const QString& text)
     : std::runtime_error(

@@ -1,4 +1,4 @@
-#include "DataFolder.h"
+#include "data/DataFolder.h"
 
 #include <QDir>
 #include <QStandardPaths>

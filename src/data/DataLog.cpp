@@ -1,3 +1,3 @@
-#include "DataLog.h"
+#include "data/DataLog.h"
 
 Q_LOGGING_CATEGORY(lcData, "quorin.data")

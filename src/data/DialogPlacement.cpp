@@ -1,4 +1,4 @@
-#include "DialogPlacement.h"
+#include "data/DialogPlacement.h"
 
 #include <QGuiApplication>
 #include <QScreen>

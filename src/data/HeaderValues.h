@@ -1,6 +1,6 @@
 #pragma once
 
-#include "MeasuredQuantity.h"
+#include "data/MeasuredQuantity.h"
 
 #include <QString>
 

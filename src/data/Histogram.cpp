@@ -1,4 +1,4 @@
-#include "Histogram.h"
+#include "data/Histogram.h"
 
 #include <algorithm>
 #include <cmath>

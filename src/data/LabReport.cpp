@@ -1,8 +1,8 @@
-#include "LabReport.h"
+#include "data/LabReport.h"
 
-#include "NumberText.h"
-#include "TitrationConcentration.h"
-#include "WholeFile.h"
+#include "data/NumberText.h"
+#include "data/TitrationConcentration.h"
+#include "data/WholeFile.h"
 
 #include <QFont>
 #include <QPageLayout>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "HeaderValues.h"
-#include "PointTableExport.h"
-#include "TitrationAnalysis.h"
+#include "data/HeaderValues.h"
+#include "data/PointTableExport.h"
+#include "data/TitrationAnalysis.h"
 
 #include <QDateTime>
 #include <QList>

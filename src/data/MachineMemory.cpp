@@ -1,4 +1,4 @@
-#include "MachineMemory.h"
+#include "data/MachineMemory.h"
 
 #ifdef Q_OS_WIN
 #include <windows.h>

@@ -1,4 +1,4 @@
-#include "MeasuredQuantity.h"
+#include "data/MeasuredQuantity.h"
 
 namespace MeasuredQuantities {
 

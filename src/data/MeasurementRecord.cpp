@@ -1,13 +1,10 @@
-#include "MeasurementRecord.h"
+#include "data/MeasurementRecord.h"
 
-#include "ConvertError.h"
-#include "NumberText.h"
+#include "data/ConvertError.h"
+#include "data/NumberText.h"
+#include "data/RunTiming.h"
 
 #include <algorithm>
-
-namespace {
-constexpr double kSamplePeriodS = 1.5;
-}
 
 MeasurementRecord::MeasurementRecord(QObject* parent)
     : QObject(parent)
@@ -83,7 +80,7 @@ void MeasurementRecord::AppendSample(double pH)
     rows_.resize(pointCount_ + 1);
     Row& row = rows_[pointCount_];
     row[ColPH] = NumberText::Fixed(pH, 5, 3);
-    row[ColTime] = NumberText::General((pointCount_ - 1) * kSamplePeriodS);
+    row[ColTime] = NumberText::General((pointCount_ - 1) * RunTiming::kSamplePeriodS);
     emit SampleAppended(pointCount_, pH);
     if (pointCount_ > kVisibleRows)
         SetTopRow(pointCount_ - (kVisibleRows - 1));

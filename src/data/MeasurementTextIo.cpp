@@ -1,8 +1,8 @@
-#include "MeasurementTextIo.h"
+#include "data/MeasurementTextIo.h"
 
-#include "DataLog.h"
-#include "MeasurementRecord.h"
-#include "NumberText.h"
+#include "data/DataLog.h"
+#include "data/MeasurementRecord.h"
+#include "data/NumberText.h"
 
 #include <limits>
 #include <vector>

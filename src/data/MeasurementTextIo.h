@@ -1,6 +1,6 @@
 #pragma once
 
-#include "MeasurementRecord.h"
+#include "data/MeasurementRecord.h"
 
 #include <QList>
 #include <QString>

@@ -1,6 +1,6 @@
-#include "NumberText.h"
+#include "data/NumberText.h"
 
-#include "ConvertError.h"
+#include "data/ConvertError.h"
 
 #include <algorithm>
 #include <array>

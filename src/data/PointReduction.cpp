@@ -1,7 +1,7 @@
-#include "PointReduction.h"
+#include "data/PointReduction.h"
 
-#include "MeasurementRecord.h"
-#include "NumberText.h"
+#include "data/MeasurementRecord.h"
+#include "data/NumberText.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
-#include "ReceivedMeasurements.h"
+#include "data/ReceivedMeasurements.h"
 
-#include "DataLog.h"
-#include "ReferenceCurve.h"
+#include "data/DataLog.h"
+#include "data/ReferenceCurve.h"
 
 #include <algorithm>
 

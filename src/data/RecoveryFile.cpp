@@ -1,6 +1,6 @@
-#include "RecoveryFile.h"
+#include "data/RecoveryFile.h"
 
-#include "FileError.h"
+#include "data/FileError.h"
 
 #include <QFile>
 #include <QList>

@@ -1,4 +1,4 @@
-#include "RecoveryWriter.h"
+#include "data/RecoveryWriter.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,8 +1,8 @@
-#include "ReferenceCurve.h"
+#include "data/ReferenceCurve.h"
 
-#include "ChemistryFile.h"
-#include "FileError.h"
-#include "MeasurementTextIo.h"
+#include "data/ChemistryFile.h"
+#include "data/FileError.h"
+#include "data/MeasurementTextIo.h"
 
 #include <QDir>
 #include <QFileInfo>

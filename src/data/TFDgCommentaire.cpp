@@ -1,6 +1,6 @@
-#include "TFDgCommentaire.h"
+#include "data/TFDgCommentaire.h"
 
-#include "DialogPlacement.h"
+#include "data/DialogPlacement.h"
 
 #include <QLabel>
 #include <QLineEdit>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "HeaderValues.h"
+#include "data/HeaderValues.h"
 
 #include <QDialog>
 

@@ -1,6 +1,6 @@
-#include "TFDialogRedPoints.h"
+#include "data/TFDialogRedPoints.h"
 
-#include "DialogPlacement.h"
+#include "data/DialogPlacement.h"
 
 #include <QLabel>
 #include <QLineEdit>

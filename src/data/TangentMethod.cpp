@@ -1,7 +1,7 @@
-#include "TangentMethod.h"
+#include "data/TangentMethod.h"
 
-#include "NumberText.h"
-#include "TitrationAnalysis.h"
+#include "data/NumberText.h"
+#include "data/TitrationAnalysis.h"
 
 #include <cmath>
 

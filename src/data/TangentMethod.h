@@ -5,7 +5,7 @@
 #include <QString>
 #include <QStringList>
 
-#include "TitrationAnalysis.h"
+#include "data/TitrationAnalysis.h"
 
 #include <optional>
 #include <vector>

@@ -1,6 +1,6 @@
-#include "TitrationAnalysis.h"
+#include "data/TitrationAnalysis.h"
 
-#include "NumberText.h"
+#include "data/NumberText.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,6 +1,6 @@
-#include "TitrationConcentration.h"
+#include "data/TitrationConcentration.h"
 
-#include "NumberText.h"
+#include "data/NumberText.h"
 
 #include <cmath>
 

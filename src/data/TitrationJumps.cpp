@@ -1,7 +1,7 @@
-#include "TitrationJumps.h"
+#include "data/TitrationJumps.h"
 
-#include "LabReport.h"
-#include "NumberText.h"
+#include "data/LabReport.h"
+#include "data/NumberText.h"
 
 #include <algorithm>
 #include <cmath>

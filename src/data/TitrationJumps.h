@@ -1,6 +1,6 @@
 #pragma once
 
-#include "TitrationAnalysis.h"
+#include "data/TitrationAnalysis.h"
 
 #include <QList>
 #include <QPointF>

@@ -1,7 +1,7 @@
-#include "Uncertainty.h"
+#include "data/Uncertainty.h"
 
-#include "NumberText.h"
-#include "TitrationAnalysis.h"
+#include "data/NumberText.h"
+#include "data/TitrationAnalysis.h"
 
 #include <algorithm>
 #include <cmath>

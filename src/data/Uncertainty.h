@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ConductimetricAnalysis.h"
-#include "Histogram.h"
+#include "data/ConductimetricAnalysis.h"
+#include "data/Histogram.h"
 
 #include <QList>
 #include <QPointF>

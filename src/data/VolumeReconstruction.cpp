@@ -1,7 +1,8 @@
-#include "VolumeReconstruction.h"
+#include "data/VolumeReconstruction.h"
 
-#include "MeasurementRecord.h"
-#include "NumberText.h"
+#include "data/MeasurementRecord.h"
+#include "data/NumberText.h"
+#include "data/RunTiming.h"
 
 #include <algorithm>
 
@@ -35,7 +36,7 @@ void ReconstructVolumes(MeasurementRecord& record, const std::vector<Mark>& mark
     }
     record.SetCell(R::ColValidation, 0, QStringLiteral("Calcul"));
 
-    auto nominalTime = [](int row) { return (row - 1) * kSamplePeriodS; };
+    auto nominalTime = [](int row) { return (row - 1) * RunTiming::kSamplePeriodS; };
     double prevT = 0.0;
     double prevV = 0.0;
     int start = 1;
@@ -55,8 +56,8 @@ void ReconstructVolumes(MeasurementRecord& record, const std::vector<Mark>& mark
         while (end < count && nominalTime(end + 1) < t)
             ++end;
         for (int q = start; q <= end; ++q)
-            record.SetCell(R::ColVolume, q, NumberText::Fixed(prevV + kVolumeStepL / dT * (nominalTime(q) - prevT), 6, 6));
-        prevV += kVolumeStepL / dT * (t - prevT);
+            record.SetCell(R::ColVolume, q, NumberText::Fixed(prevV + RunTiming::kVolumeStepL / dT * (nominalTime(q) - prevT), 6, 6));
+        prevV += RunTiming::kVolumeStepL / dT * (t - prevT);
         prevT = t;
         start = std::max(start, end + 1);
         last = std::max(last, mark.row);

@@ -11,9 +11,6 @@ class MeasurementRecord;
 // "Acquisition" only has its chart rebuilt.
 namespace VolumeReconstruction {
 
-inline constexpr double kVolumeStepL = 0.001;
-inline constexpr double kSamplePeriodS = 1.5;
-
 // One press: the row of the latest sample completed when it was made, and the seconds from
 // that row's nominal time (the middle of its averaging window) to the press.
 struct Mark {

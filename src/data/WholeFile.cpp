@@ -1,6 +1,6 @@
-#include "WholeFile.h"
+#include "data/WholeFile.h"
 
-#include "FileError.h"
+#include "data/FileError.h"
 
 #include <QSaveFile>
 

@@ -1,3 +1,3 @@
-#include "ESocketError.h"
+#include "net/ESocketError.h"
 
 ESocketError::ESocketError(const QString& text) : std::runtime_error(text.toStdString()) {}

@@ -1,25 +1,10 @@
-#include "MsgWire.h"
-
-#include <QStringDecoder>
-#include <QStringEncoder>
+#include "net/MsgWire.h"
 
 namespace MsgWire {
 
 QByteArray Acknowledgement()
 {
     return QByteArray("OK") + QByteArray(kAcknowledgementBytes - 2, ' ');
-}
-
-QByteArray ToWire(const QString& text)
-{
-    QStringEncoder encoder("windows-1252");
-    return encoder.encode(text);
-}
-
-QString FromWire(const QByteArray& bytes)
-{
-    QStringDecoder decoder("windows-1252");
-    return decoder.decode(bytes);
 }
 
 QByteArray Field(const QByteArray& bytes)

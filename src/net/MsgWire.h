@@ -20,10 +20,6 @@ inline constexpr int kAcknowledgementBytes = 16;
 // "OK" followed by 14 spaces.
 QByteArray Acknowledgement();
 
-// Texts leave and enter the program as Windows-1252 bytes.
-QByteArray ToWire(const QString& text);
-QString FromWire(const QByteArray& bytes);
-
 // The length in four digits followed by the bytes; `bytes` holds at most kMaxFieldBytes.
 QByteArray Field(const QByteArray& bytes);
 

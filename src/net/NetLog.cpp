@@ -1,4 +1,6 @@
-#include "NetLog.h"
+#include "net/NetLog.h"
+
+#include "text/ExceptionText.h"
 
 #include <exception>
 
@@ -9,7 +11,7 @@ QString CaughtText()
     try {
         throw;
     } catch (const std::exception& error) {
-        return QString::fromUtf8(error.what());
+        return ExceptionText(error);
     } catch (...) {
         return QStringLiteral("exception inconnue");
     }

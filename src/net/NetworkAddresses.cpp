@@ -1,4 +1,4 @@
-#include "NetworkAddresses.h"
+#include "net/NetworkAddresses.h"
 
 #include <QSettings>
 

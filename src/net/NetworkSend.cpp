@@ -1,8 +1,10 @@
-#include "NetworkSend.h"
+#include "net/NetworkSend.h"
 
-#include "MsgWire.h"
-#include "NetLog.h"
-#include "TMsgSender.h"
+#include "net/MsgWire.h"
+#include "net/NetLog.h"
+#include "net/TMsgSender.h"
+#include "text/ExceptionText.h"
+#include "text/Windows1252.h"
 
 #include <algorithm>
 #include <exception>
@@ -34,7 +36,7 @@ QString SendToAddresses(TMsgSender& sender, const NetworkAddresses::List& addres
 {
     sender.Abort();
     QString report;
-    const qsizetype bytes = MsgWire::ToWire(text).size();
+    const qsizetype bytes = Windows1252::Encode(text).size();
     count = std::min(count, NetworkAddresses::kCount);
     for (int n = 1; n <= count; ++n) {
         const QString& address = addresses[n - 1];
@@ -45,7 +47,7 @@ QString SendToAddresses(TMsgSender& sender, const NetworkAddresses::List& addres
         sender.SetHost(address);
         sender.SetFromName(QString());
         try {
-            const QByteArray reply = MsgWire::ToWire(sender.SendText(text));
+            const QByteArray reply = Windows1252::Encode(sender.SendText(text));
             if (reply == MsgWire::Acknowledgement()) {
                 qCInfo(lcNet).noquote() << QStringLiteral("Envoi à %1 : réussi (%2 octets)").arg(address).arg(bytes);
             } else {
@@ -61,7 +63,7 @@ QString SendToAddresses(TMsgSender& sender, const NetworkAddresses::List& addres
             }
         } catch (const std::exception& error) {
             qCWarning(lcNet).noquote()
-                << QStringLiteral("Envoi à %1 : échec (%2)").arg(address, QString::fromUtf8(error.what()));
+                << QStringLiteral("Envoi à %1 : échec (%2)").arg(address, ExceptionText(error));
             // Each failure only lists its address; the next address is tried all the same.
             if (report.isEmpty())
                 report = ReportHeading();

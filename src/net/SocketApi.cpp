@@ -1,9 +1,5 @@
-#include "SocketApi.h"
+#include "net/SocketApi.h"
 
-#ifdef _WIN32
-#include <winsock2.h>
-#include <ws2tcpip.h>
-#else
 #include <arpa/inet.h>
 #include <cerrno>
 #include <fcntl.h>
@@ -12,7 +8,6 @@
 #include <sys/resource.h>
 #include <sys/socket.h>
 #include <unistd.h>
-#endif
 
 #include <cstring>
 
@@ -31,93 +26,6 @@ sockaddr_in MakeAddress(std::uint32_t address, std::uint16_t port)
 }
 
 }  // namespace
-
-#ifdef _WIN32
-
-bool Startup(QStringList& info)
-{
-    WSADATA data;
-    if (WSAStartup(MAKEWORD(2, 2), &data) != 0)
-        return false;
-    const auto version = [](WORD v) {
-        return QStringLiteral("%1.%2").arg(HIBYTE(v)).arg(LOBYTE(v));
-    };
-    info << QStringLiteral("Version= ") + version(data.wVersion)
-         << QStringLiteral("High Version= ") + version(data.wHighVersion)
-         << QStringLiteral("Description= ") + QString::fromLocal8Bit(data.szDescription)
-         << QStringLiteral("System= ") + QString::fromLocal8Bit(data.szSystemStatus)
-         << QStringLiteral("Max Sockets= ") + QString::number(data.iMaxSockets)
-         << QStringLiteral("Max Udp pack size= ") + QString::number(data.iMaxUdpDg);
-    return true;
-}
-
-void Cleanup()
-{
-    WSACleanup();
-}
-
-// Winsock's numbers are the table's numbers.
-int FromPlatformError(int platformError)
-{
-    return platformError;
-}
-
-int LastError()
-{
-    return WSAGetLastError();
-}
-
-Handle CreateTcpSocket()
-{
-    const SOCKET s = ::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-    if (s == INVALID_SOCKET)
-        return kNoSocket;
-    u_long nonBlocking = 1;
-    if (ioctlsocket(s, FIONBIO, &nonBlocking) != 0) {
-        closesocket(s);
-        return kNoSocket;
-    }
-    SetHandleInformation(reinterpret_cast<HANDLE>(s), HANDLE_FLAG_INHERIT, 0);
-    return static_cast<Handle>(s);
-}
-
-bool SetReuseAddress(Handle socket)
-{
-    BOOL on = TRUE;
-    return setsockopt(static_cast<SOCKET>(socket), SOL_SOCKET, SO_EXCLUSIVEADDRUSE,
-                      reinterpret_cast<const char*>(&on), sizeof on) == 0;
-}
-
-int Close(Handle socket)
-{
-    return closesocket(static_cast<SOCKET>(socket)) == 0 ? 0 : -1;
-}
-
-std::int64_t Send(Handle socket, const char* bytes, std::int64_t count)
-{
-    return ::send(static_cast<SOCKET>(socket), bytes, static_cast<int>(count), 0);
-}
-
-std::int64_t Receive(Handle socket, char* bytes, std::int64_t count, bool peek)
-{
-    return ::recv(static_cast<SOCKET>(socket), bytes, static_cast<int>(count), peek ? MSG_PEEK : 0);
-}
-
-Handle Accept(Handle socket, std::uint32_t& peerAddress, std::uint16_t& peerPort)
-{
-    sockaddr_in peer;
-    int length = sizeof peer;
-    const SOCKET s = ::accept(static_cast<SOCKET>(socket), reinterpret_cast<sockaddr*>(&peer), &length);
-    if (s == INVALID_SOCKET)
-        return kNoSocket;
-    u_long nonBlocking = 1;
-    ioctlsocket(s, FIONBIO, &nonBlocking);
-    peerAddress = peer.sin_addr.s_addr;
-    peerPort = peer.sin_port;
-    return static_cast<Handle>(s);
-}
-
-#else
 
 bool Startup(QStringList& info)
 {
@@ -298,8 +206,6 @@ Handle Accept(Handle socket, std::uint32_t& peerAddress, std::uint16_t& peerPort
     }
 }
 
-#endif
-
 bool SetLingerReset(Handle socket)
 {
     linger reset{};
@@ -331,11 +237,7 @@ int Listen(Handle socket)
 int PendingError(Handle socket)
 {
     int error = 0;
-#ifdef _WIN32
-    int length = sizeof error;
-#else
     socklen_t length = sizeof error;
-#endif
     if (getsockopt(socket, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&error), &length) != 0)
         return LastError();
     return FromPlatformError(error);
@@ -345,11 +247,7 @@ std::uint16_t LocalPort(Handle socket)
 {
     sockaddr_in local;
     std::memset(&local, 0, sizeof local);
-#ifdef _WIN32
-    int length = sizeof local;
-#else
     socklen_t length = sizeof local;
-#endif
     if (getsockname(socket, reinterpret_cast<sockaddr*>(&local), &length) != 0)
         return 0;
     return ntohs(local.sin_port);

@@ -5,17 +5,12 @@
 
 #include <cstdint>
 
-// The platform's IPv4 stream sockets, reduced to what the socket link needs: BSD sockets on
-// POSIX, the same calls through Winsock 2 on Windows. Every socket is non-blocking. Failures
-// come back as the numbers of the socket error table (10035 would block, 10061 refused, ...)
-// on every platform, so that users see the same texts everywhere.
+// The system's IPv4 stream sockets (BSD sockets), reduced to what the socket link needs. Every
+// socket is non-blocking. Failures come back as the numbers of the socket error table (10035
+// would block, 10061 refused, ...), whose texts are the ones users and peers know.
 namespace SocketApi {
 
-#ifdef _WIN32
-using Handle = std::uintptr_t;  // SOCKET
-#else
 using Handle = int;
-#endif
 inline constexpr Handle kNoSocket = static_cast<Handle>(-1);
 
 // Table numbers the link tests for.
@@ -28,13 +23,13 @@ inline constexpr int kNoBufferSpace = 10055;
 // Platform errors with no entry in the table come back as this base plus the platform number.
 inline constexpr int kUnknownErrorBase = 20000;
 
-// Starts the socket library (Winsock on Windows) and describes it; false when it cannot start.
+// Describes the socket library for the link's information lines; false when it cannot start.
 bool Startup(QStringList& info);
 void Cleanup();
 
 // The table number of the calling thread's last failed socket call.
 int LastError();
-// The table number of a platform error number (errno on POSIX, WSA numbers on Windows).
+// The table number of a system error number (errno).
 int FromPlatformError(int platformError);
 
 // A non-blocking, close-on-exec IPv4 TCP socket, or kNoSocket (LastError tells why).

@@ -1,4 +1,4 @@
-#include "SocketErrorTable.h"
+#include "net/SocketErrorTable.h"
 
 #include <array>
 

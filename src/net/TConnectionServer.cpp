@@ -1,7 +1,8 @@
-#include "TConnectionServer.h"
+#include "net/TConnectionServer.h"
 
-#include "NetLog.h"
-#include "TServeThread.h"
+#include "net/NetLog.h"
+#include "net/TServeThread.h"
+#include "text/ExceptionText.h"
 
 #include <QDeadlineTimer>
 
@@ -67,7 +68,7 @@ void TConnectionServer::AcceptHandler()
         } catch (const std::exception& error) {
             // A connection that cannot be taken over is not served; the server goes on.
             qCWarning(lcNet).noquote() << QStringLiteral("Connexion entrante non servie : %1")
-                                              .arg(QString::fromUtf8(error.what()));
+                                              .arg(ExceptionText(error));
         }
     }
     if (OnClientContact)

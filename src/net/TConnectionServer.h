@@ -1,6 +1,6 @@
 #pragma once
 
-#include "TSocketLink.h"
+#include "net/TSocketLink.h"
 
 #include <QDeadlineTimer>
 

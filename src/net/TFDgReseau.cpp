@@ -1,10 +1,12 @@
-#include "TFDgReseau.h"
+#include "net/TFDgReseau.h"
 
-#include "MsgWire.h"
-#include "NetLog.h"
-#include "NetworkSend.h"
-#include "TMainMsgServer.h"
-#include "TMsgSender.h"
+#include "net/MsgWire.h"
+#include "net/NetLog.h"
+#include "net/NetworkSend.h"
+#include "net/TMainMsgServer.h"
+#include "net/TMsgSender.h"
+#include "text/ExceptionText.h"
+#include "text/Windows1252.h"
 
 #include <QFontMetrics>
 #include <QGroupBox>
@@ -157,12 +159,12 @@ void TFDgReseau::SendMeasurements()
         // The text comes from outside this dialog: its failure is the dialog's report, and
         // nothing is sent.
         qCWarning(lcNet).noquote() << QStringLiteral("Texte à envoyer indisponible : %1")
-                                          .arg(QString::fromUtf8(error.what()));
-        memo1_->setPlainText(QString::fromUtf8(error.what()));
+                                          .arg(ExceptionText(error));
+        memo1_->setPlainText(ExceptionText(error));
         return;
     }
     QString report = SendToAddresses(text, NetworkAddresses::kCount);
-    if (!report.isEmpty() && MsgWire::ToWire(text).size() > MsgWire::kMaxFieldBytes)
+    if (!report.isEmpty() && Windows1252::Encode(text).size() > MsgWire::kMaxFieldBytes)
         report = NetworkSend::TooLongLine() + QLatin1Char('\n') + report;
     memo1_->setPlainText(report);
 }

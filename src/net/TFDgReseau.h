@@ -1,6 +1,6 @@
 #pragma once
 
-#include "NetworkAddresses.h"
+#include "net/NetworkAddresses.h"
 
 #include <QDialog>
 

@@ -1,6 +1,6 @@
-#include "TMainMsgServer.h"
+#include "net/TMainMsgServer.h"
 
-#include "SocketErrorTable.h"
+#include "net/SocketErrorTable.h"
 
 TMainMsgServer::TMainMsgServer(QObject* owner, std::uint16_t port, const QHostAddress& bindAddress)
     : TMsgServer(owner)

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "TMsgServer.h"
+#include "net/TMsgServer.h"
 
 #include <QHostAddress>
 

@@ -1,8 +1,9 @@
-#include "TMsgSender.h"
+#include "net/TMsgSender.h"
 
-#include "ESocketError.h"
-#include "MsgWire.h"
-#include "NetLog.h"
+#include "net/ESocketError.h"
+#include "net/MsgWire.h"
+#include "net/NetLog.h"
+#include "text/Windows1252.h"
 
 TMsgSender::TMsgSender(QObject* owner) : TSocketLink(owner)
 {
@@ -27,8 +28,8 @@ void TMsgSender::WriteField(const QByteArray& bytes)
 
 QString TMsgSender::SendText(const QString& message)
 {
-    const QByteArray name = MsgWire::ToWire(fromName_);
-    const QByteArray text = MsgWire::ToWire(message);
+    const QByteArray name = Windows1252::Encode(fromName_);
+    const QByteArray text = Windows1252::Encode(message);
     // Four digits cannot announce more; a longer field would be misread by every receiver.
     if (name.size() > MsgWire::kMaxFieldBytes || text.size() > MsgWire::kMaxFieldBytes)
         throw ESocketError(QStringLiteral("Message trop long (plus de 9999 octets)"));
@@ -60,7 +61,7 @@ QString TMsgSender::SendText(const QString& message)
     }
     ClearWaitLimits();
     Disconnect();
-    return MsgWire::FromWire(reply);
+    return Windows1252::Decode(reply);
 }
 
 void TMsgSender::Abort()

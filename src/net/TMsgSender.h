@@ -1,7 +1,7 @@
 #pragma once
 
-#include "MsgWire.h"
-#include "TSocketLink.h"
+#include "net/MsgWire.h"
+#include "net/TSocketLink.h"
 
 // Sends one text message per call to the message server of another copy of the program (or
 // of this one, at 127.0.0.1): connect, name field, message field, 16-byte acknowledgement,

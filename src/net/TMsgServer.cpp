@@ -1,7 +1,8 @@
-#include "TMsgServer.h"
+#include "net/TMsgServer.h"
 
-#include "MsgWire.h"
-#include "NetLog.h"
+#include "net/MsgWire.h"
+#include "net/NetLog.h"
+#include "text/Windows1252.h"
 
 #include <atomic>
 
@@ -44,6 +45,6 @@ void TMsgServer::Serve()
     // The listening server's handler; a component serving on its own has only its own.
     auto* const listening = Server() ? qobject_cast<TMsgServer*>(Server()) : this;
     if (listening && listening->OnMessage)
-        listening->OnMessage(this, MsgWire::FromWire(frame->from), MsgWire::FromWire(frame->message));
+        listening->OnMessage(this, Windows1252::Decode(frame->from), Windows1252::Decode(frame->message));
     WaitForPeerCloseAfterReply();
 }

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "MsgWire.h"
-#include "TConnectionServer.h"
+#include "net/MsgWire.h"
+#include "net/TConnectionServer.h"
 
 // Receives text messages on the program's port: each accepted connection reads the name and
 // the message fields, answers with the acknowledgement and hands both to OnMessage, on the

@@ -1,7 +1,7 @@
-#include "TServeThread.h"
+#include "net/TServeThread.h"
 
-#include "NetLog.h"
-#include "TConnectionServer.h"
+#include "net/NetLog.h"
+#include "net/TConnectionServer.h"
 
 TServeThread::TServeThread(std::unique_ptr<TConnectionServer> component)
     : component_(std::move(component))

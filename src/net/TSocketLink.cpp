@@ -1,9 +1,9 @@
-#include "TSocketLink.h"
+#include "net/TSocketLink.h"
 
-#include "ESocketError.h"
-#include "NetLog.h"
-#include "SocketErrorTable.h"
-#include "TWaitTimer.h"
+#include "net/ESocketError.h"
+#include "net/NetLog.h"
+#include "net/SocketErrorTable.h"
+#include "net/TWaitTimer.h"
 
 #include <QHostInfo>
 #include <QSocketNotifier>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "SocketApi.h"
+#include "net/SocketApi.h"
 
 #include <QByteArray>
 #include <QDeadlineTimer>
@@ -49,7 +49,8 @@ public:
     explicit TSocketLink(QObject* owner = nullptr);
     ~TSocketLink() override;
 
-    // Published properties.
+    // Where to connect or listen, how long a wait may last and how much the status reports
+    // say: read by the next Connect, Listen or wait.
     QString Host() const { return host_; }
     void SetHost(const QString& host) { host_ = host; }
     std::uint16_t Port() const { return port_; }
@@ -60,7 +61,7 @@ public:
     int ReportLevel() const { return reportLevel_; }
     void SetReportLevel(int level) { reportLevel_ = level; }
 
-    // Published events; an unassigned event is not called.
+    // Callbacks on the link's thread, each with the link as sender; an empty one is not called.
     TNotifyEvent OnConnect;
     TNotifyEvent OnDisconnect;
     THandlerEvent OnInvalidHost;
@@ -119,7 +120,6 @@ public:
     QString CheckSocketError(int ignored);
     QString SocketErrorText(int number);
 
-    // Our additions to the published interface.
     // Every wait ends as timed out once `overall` has expired or, with idleMs above 0, after
     // idleMs without a byte received or sent.
     void SetWaitLimits(QDeadlineTimer overall, int idleMs = 0);

@@ -1,9 +1,9 @@
 // The listening side of the socket link.
-#include "TSocketLink.h"
+#include "net/TSocketLink.h"
 
-#include "ESocketAbort.h"
-#include "ESocketError.h"
-#include "NetLog.h"
+#include "net/ESocketAbort.h"
+#include "net/ESocketError.h"
+#include "net/NetLog.h"
 
 #include <QSocketNotifier>
 #include <QtEndian>

@@ -1,8 +1,8 @@
 // The socket link's transfers: sending buffers and texts, reading counts and lines.
-#include "TSocketLink.h"
+#include "net/TSocketLink.h"
 
-#include "ESocketAbort.h"
-#include "ESocketError.h"
+#include "net/ESocketAbort.h"
+#include "net/ESocketError.h"
 
 #include <QSocketNotifier>
 

@@ -1,9 +1,9 @@
 // The socket link's waits, time limits and socket notifications.
-#include "TSocketLink.h"
+#include "net/TSocketLink.h"
 
-#include "ESocketError.h"
-#include "NetLog.h"
-#include "TWaitTimer.h"
+#include "net/ESocketError.h"
+#include "net/NetLog.h"
+#include "net/TWaitTimer.h"
 
 #include <QEventLoop>
 #include <QSocketNotifier>

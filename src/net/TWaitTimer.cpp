@@ -1,4 +1,4 @@
-#include "TWaitTimer.h"
+#include "net/TWaitTimer.h"
 
 #include <climits>
 #include <stdexcept>

@@ -1,13 +1,13 @@
 #pragma once
 
-#include "BoardSetup.h"
-#include "CalibrationController.h"
-#include "MeasurementRun.h"
+#include "acquisition/CalibrationController.h"
+#include "acquisition/MeasurementRun.h"
+#include "board/BoardSetup.h"
 #include "FakeClock.h"
-#include "TFAcquisition.h"
 #include "QtPrinters.h"
 #include "TestEnvironment.h"
 #include "TestWindow.h"
+#include "window/TFAcquisition.h"
 
 #include <QApplication>
 #include <QPushButton>

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "BoardSetup.h"
+#include "board/BoardSetup.h"
 #include "FakeClock.h"
-#include "TFAcquisition.h"
+#include "window/TFAcquisition.h"
 
-#include "StartupValues.h"
+#include "support/StartupValues.h"
 
 #include <QHostAddress>
 #include <QTemporaryDir>

@@ -1,6 +1,6 @@
-#include "BenchWindow.h"
+#include "board/BenchWindow.h"
+#include "board/SimulatedBench.h"
 #include "FakeClock.h"
-#include "SimulatedBench.h"
 
 #include <QApplication>
 #include <QComboBox>

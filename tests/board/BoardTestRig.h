@@ -1,9 +1,9 @@
 #pragma once
 
-#include "EmulatedBoard.h"
+#include "board/EmulatedBoard.h"
+#include "board/TTorviC.h"
 #include "FakeClock.h"
 #include "ScriptedVoltageSource.h"
-#include "TTorviC.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "EmulatedBoard.h"
+#include "board/EmulatedBoard.h"
 #include "FakeClock.h"
 #include "ScriptedVoltageSource.h"
 

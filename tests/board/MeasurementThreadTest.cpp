@@ -1,7 +1,7 @@
-#include "BoardSetup.h"
-#include "EmulatedBoard.h"
+#include "board/BoardSetup.h"
+#include "board/EmulatedBoard.h"
+#include "board/MeasurementThread.h"
 #include "FakeClock.h"
-#include "MeasurementThread.h"
 
 #include <QThread>
 

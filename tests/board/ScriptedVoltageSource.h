@@ -1,7 +1,7 @@
 #pragma once
 
-#include "BoardProtocol.h"
-#include "VoltageSource.h"
+#include "board/BoardProtocol.h"
+#include "board/VoltageSource.h"
 
 #include <array>
 #include <functional>

@@ -1,9 +1,9 @@
-#include "BoardRangeError.h"
-#include "EmulatedBoard.h"
+#include "board/BoardRangeError.h"
+#include "board/EmulatedBoard.h"
+#include "board/SimulatedBench.h"
+#include "board/TTorviC.h"
+#include "chemistry/TitrationConductivity.h"
 #include "FakeClock.h"
-#include "SimulatedBench.h"
-#include "TTorviC.h"
-#include "TitrationConductivity.h"
 
 #include <gtest/gtest.h>
 

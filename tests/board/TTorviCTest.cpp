@@ -1,4 +1,4 @@
-#include "BoardRangeError.h"
+#include "board/BoardRangeError.h"
 #include "BoardTestRig.h"
 
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "UsbProtocol.h"
+#include "board/UsbProtocol.h"
 
 #include "QtPrinters.h"
 

@@ -1,6 +1,6 @@
-#include "MixtureFit.h"
-#include "ModelChoice.h"
-#include "TitrationFit.h"
+#include "chemistry/MixtureFit.h"
+#include "chemistry/ModelChoice.h"
+#include "chemistry/TitrationFit.h"
 
 #include "ChargeBalanceOracle.h"
 #include "QtPrinters.h"

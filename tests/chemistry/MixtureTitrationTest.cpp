@@ -1,5 +1,5 @@
-#include "MixtureTitration.h"
-#include "SpeciesDistribution.h"
+#include "chemistry/MixtureTitration.h"
+#include "chemistry/SpeciesDistribution.h"
 
 #include "ChargeBalanceOracle.h"
 #include "QtPrinters.h"

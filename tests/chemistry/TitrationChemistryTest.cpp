@@ -1,4 +1,4 @@
-#include "TitrationChemistry.h"
+#include "chemistry/TitrationChemistry.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "TitrationConductivity.h"
+#include "chemistry/TitrationConductivity.h"
 
 #include <gtest/gtest.h>
 

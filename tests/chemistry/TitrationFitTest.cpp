@@ -1,4 +1,4 @@
-#include "TitrationFit.h"
+#include "chemistry/TitrationFit.h"
 
 #include "QtPrinters.h"
 

@@ -1,4 +1,4 @@
-#include "ChartDecimation.h"
+#include "data/ChartDecimation.h"
 
 #include <gtest/gtest.h>
 

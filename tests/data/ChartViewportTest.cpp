@@ -1,4 +1,4 @@
-#include "ChartViewport.h"
+#include "data/ChartViewport.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
-#include "ChemistryDocument.h"
-#include "ChemistryFile.h"
-#include "DataFolder.h"
-#include "FileError.h"
+#include "data/ChemistryDocument.h"
+#include "data/ChemistryFile.h"
+#include "data/DataFolder.h"
+#include "data/FileError.h"
+#include "data/MeasurementRecord.h"
 #include "FileSizeLimit.h"
-#include "MeasurementRecord.h"
-#include "Windows1252.h"
+#include "text/Windows1252.h"
 
 #include <QDir>
 #include <QFile>

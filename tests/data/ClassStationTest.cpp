@@ -1,10 +1,10 @@
 // The teacher's station without its window: the store of received texts and the class table.
-#include "ClassTable.h"
-#include "ChemistryFile.h"
-#include "DataFolder.h"
-#include "NumberText.h"
-#include "ReceivedMeasurements.h"
-#include "ReferenceCurve.h"
+#include "data/ChemistryFile.h"
+#include "data/ClassTable.h"
+#include "data/DataFolder.h"
+#include "data/NumberText.h"
+#include "data/ReceivedMeasurements.h"
+#include "data/ReferenceCurve.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "ClassStatistics.h"
+#include "data/ClassStatistics.h"
 
 #include "QtPrinters.h"
 

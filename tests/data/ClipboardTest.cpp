@@ -1,9 +1,9 @@
-#include "ClipboardPut.h"
-#include "ClipboardText.h"
-#include "ConvertError.h"
-#include "MeasurementRecord.h"
-#include "NumberText.h"
-#include "Windows1252.h"
+#include "data/ClipboardPut.h"
+#include "data/ClipboardText.h"
+#include "data/ConvertError.h"
+#include "data/MeasurementRecord.h"
+#include "data/NumberText.h"
+#include "text/Windows1252.h"
 
 #include <QClipboard>
 #include <QGuiApplication>

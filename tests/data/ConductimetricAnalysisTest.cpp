@@ -1,7 +1,7 @@
-#include "ConductimetricAnalysis.h"
+#include "data/ConductimetricAnalysis.h"
 
+#include "chemistry/TitrationConductivity.h"
 #include "QtPrinters.h"
-#include "TitrationConductivity.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "TFDgCommentaire.h"
-#include "TFDialogRedPoints.h"
+#include "data/TFDgCommentaire.h"
+#include "data/TFDialogRedPoints.h"
 
 #include <QLabel>
 #include <QLineEdit>

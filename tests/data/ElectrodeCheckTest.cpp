@@ -1,4 +1,4 @@
-#include "ElectrodeCheck.h"
+#include "data/ElectrodeCheck.h"
 
 #include "QtPrinters.h"
 

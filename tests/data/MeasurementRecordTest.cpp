@@ -1,5 +1,5 @@
-#include "ConvertError.h"
-#include "MeasurementRecord.h"
+#include "data/ConvertError.h"
+#include "data/MeasurementRecord.h"
 
 #include <QSignalSpy>
 

@@ -1,5 +1,5 @@
-#include "MeasurementRecord.h"
-#include "MeasurementTextIo.h"
+#include "data/MeasurementRecord.h"
+#include "data/MeasurementTextIo.h"
 
 #include <QSignalSpy>
 

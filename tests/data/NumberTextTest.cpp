@@ -1,5 +1,5 @@
-#include "ConvertError.h"
-#include "NumberText.h"
+#include "data/ConvertError.h"
+#include "data/NumberText.h"
 
 #include <gtest/gtest.h>
 

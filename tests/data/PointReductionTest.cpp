@@ -1,8 +1,8 @@
-#include "ConvertError.h"
-#include "MeasurementRecord.h"
-#include "MeasurementTextIo.h"
-#include "NumberText.h"
-#include "PointReduction.h"
+#include "data/ConvertError.h"
+#include "data/MeasurementRecord.h"
+#include "data/MeasurementTextIo.h"
+#include "data/NumberText.h"
+#include "data/PointReduction.h"
 
 #include <gtest/gtest.h>
 

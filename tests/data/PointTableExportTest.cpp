@@ -1,8 +1,8 @@
-#include "PointTableExport.h"
+#include "data/PointTableExport.h"
 
-#include "ConvertError.h"
-#include "MeasurementRecord.h"
-#include "MeasurementTextIo.h"
+#include "data/ConvertError.h"
+#include "data/MeasurementRecord.h"
+#include "data/MeasurementTextIo.h"
 
 #include <gtest/gtest.h>
 

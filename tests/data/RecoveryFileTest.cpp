@@ -1,5 +1,5 @@
-#include "RecoveryFile.h"
-#include "RecoveryWriter.h"
+#include "data/RecoveryFile.h"
+#include "data/RecoveryWriter.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
-#include "TangentMethod.h"
+#include "data/TangentMethod.h"
 
-#include "TitrationChemistry.h"
+#include "chemistry/TitrationChemistry.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "TitrationAnalysis.h"
+#include "data/TitrationAnalysis.h"
 
 #include "QtPrinters.h"
 

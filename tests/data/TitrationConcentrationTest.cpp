@@ -1,4 +1,4 @@
-#include "TitrationConcentration.h"
+#include "data/TitrationConcentration.h"
 
 #include "QtPrinters.h"
 

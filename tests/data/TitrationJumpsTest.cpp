@@ -1,6 +1,6 @@
-#include "TangentMethod.h"
-#include "TitrationConcentration.h"
-#include "TitrationJumps.h"
+#include "data/TangentMethod.h"
+#include "data/TitrationConcentration.h"
+#include "data/TitrationJumps.h"
 
 #include "ChargeBalanceOracle.h"
 #include "QtPrinters.h"

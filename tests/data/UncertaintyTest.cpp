@@ -1,9 +1,9 @@
-#include "Uncertainty.h"
+#include "data/Uncertainty.h"
 
+#include "chemistry/TitrationChemistry.h"
+#include "data/TangentMethod.h"
+#include "data/TitrationAnalysis.h"
 #include "QtPrinters.h"
-#include "TangentMethod.h"
-#include "TitrationAnalysis.h"
-#include "TitrationChemistry.h"
 
 #include <gtest/gtest.h>
 

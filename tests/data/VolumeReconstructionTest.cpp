@@ -1,6 +1,6 @@
-#include "ConvertError.h"
-#include "MeasurementRecord.h"
-#include "VolumeReconstruction.h"
+#include "data/ConvertError.h"
+#include "data/MeasurementRecord.h"
+#include "data/VolumeReconstruction.h"
 
 #include <QSignalSpy>
 

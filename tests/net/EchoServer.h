@@ -1,6 +1,6 @@
 #pragma once
 
-#include "TConnectionServer.h"
+#include "net/TConnectionServer.h"
 
 #include <QHostAddress>
 #include <QThread>

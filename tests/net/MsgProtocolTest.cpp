@@ -1,10 +1,11 @@
-#include "ESocketAbort.h"
-#include "ESocketError.h"
 #include "LoopbackPeer.h"
-#include "MsgWire.h"
+#include "net/ESocketAbort.h"
+#include "net/ESocketError.h"
+#include "net/MsgWire.h"
+#include "net/TMainMsgServer.h"
+#include "net/TMsgSender.h"
 #include "QtPrinting.h"
-#include "TMainMsgServer.h"
-#include "TMsgSender.h"
+#include "text/Windows1252.h"
 
 #include <QElapsedTimer>
 #include <QThread>
@@ -112,8 +113,11 @@ TEST(MsgWire, LengthFields)
 
 TEST(MsgWire, TextsAreWindows1252OnTheWire)
 {
-    EXPECT_EQ(MsgWire::ToWire(QStringLiteral("pH été €")), QByteArray("pH \xe9t\xe9 \x80"));
-    EXPECT_EQ(MsgWire::FromWire("\xe9t\xe9 \x80"), QStringLiteral("été €"));
+    EXPECT_EQ(Windows1252::Encode(QStringLiteral("pH été €")), QByteArray("pH \xe9t\xe9 \x80"));
+    EXPECT_EQ(Windows1252::Decode("\xe9t\xe9 \x80"), QStringLiteral("été €"));
+    // Outside the code page: '?', never the converter's byte 26, which ends a chemistry file
+    // that the station writes from what it received.
+    EXPECT_EQ(Windows1252::Encode(QStringLiteral("pH \u2192 7")), QByteArray("pH ? 7"));
 }
 
 TEST(TMsgSender, SendText_PutsBothFieldsOnTheWireAndReturnsTheReply)

@@ -1,9 +1,9 @@
 #include "LoopbackPeer.h"
-#include "NetworkAddresses.h"
+#include "net/NetworkAddresses.h"
+#include "net/TFDgReseau.h"
+#include "net/TMainMsgServer.h"
+#include "net/TMsgSender.h"
 #include "QtPrinting.h"
-#include "TFDgReseau.h"
-#include "TMainMsgServer.h"
-#include "TMsgSender.h"
 #include "TestEnvironment.h"
 
 #include <QGroupBox>

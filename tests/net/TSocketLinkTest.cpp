@@ -1,11 +1,11 @@
-#include "ESocketAbort.h"
-#include "ESocketError.h"
 #include "LoopbackPeer.h"
+#include "net/ESocketAbort.h"
+#include "net/ESocketError.h"
+#include "net/SocketApi.h"
+#include "net/SocketErrorTable.h"
+#include "net/TSocketLink.h"
+#include "net/TWaitTimer.h"
 #include "QtPrinting.h"
-#include "SocketApi.h"
-#include "SocketErrorTable.h"
-#include "TSocketLink.h"
-#include "TWaitTimer.h"
 
 #include <QElapsedTimer>
 #include <QTimer>

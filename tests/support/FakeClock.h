@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Clock.h"
+#include "board/Clock.h"
 
 #include <algorithm>
 #include <chrono>

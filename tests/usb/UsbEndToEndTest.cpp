@@ -2,18 +2,18 @@
 // simulated microcontroller, the program opens its pseudo-terminal as it opens /dev/ttyACM0,
 // and the window calibrates and measures through it as it does through the board.
 
+#include "acquisition/BoardMenu.h"
+#include "acquisition/CalibrationController.h"
+#include "acquisition/ElectrodeCalibration.h"
+#include "acquisition/MeasurementRun.h"
 #include "AvrBoard.h"
-#include "BoardMenu.h"
-#include "BoardSetup.h"
-#include "CalibrationController.h"
-#include "Clock.h"
-#include "ElectrodeCalibration.h"
-#include "MeasurementRecord.h"
-#include "MeasurementRun.h"
-#include "MeasurementThread.h"
-#include "TFAcquisition.h"
+#include "board/BoardSetup.h"
+#include "board/Clock.h"
+#include "board/MeasurementThread.h"
+#include "data/MeasurementRecord.h"
 #include "TestEnvironment.h"
 #include "TestWindow.h"
+#include "window/TFAcquisition.h"
 
 #include <QAction>
 #include <QActionGroup>

@@ -1,3 +1,0 @@
-#include "AppLog.h"
-
-Q_LOGGING_CATEGORY(lcApp, "quorin.app")

@@ -1,0 +1,110 @@
+#pragma once
+
+#include "data/ReceivedMeasurements.h"
+
+#include <QHash>
+#include <QList>
+#include <QWidget>
+
+#include <functional>
+
+class QChart;
+class QChartView;
+class QLabel;
+class QLineSeries;
+class QPushButton;
+class QTableWidget;
+class QTimer;
+class QValueAxis;
+
+// "Quorin : Poste du professeur": every measurement text received since the start, newest
+// first, with its arrival time, sender, points, Ve and pH at Ve/2; the selected rows' curves
+// together on a chart; saving them in the class folder, the table for a spreadsheet, and
+// clearing the list. The texts and the files are ClassTable's; the list is the store's.
+class TeacherStation : public QWidget {
+    Q_OBJECT
+
+public:
+    using Entry = ReceivedMeasurements::Entry;
+    // Asks a Oui/Non question; true for Oui.
+    using Question = std::function<bool(const QString&)>;
+    using FolderProvider = std::function<QString()>;
+
+    // A new list is shown at most this often however fast texts arrive.
+    static constexpr int kRefreshIntervalMs = 40;
+    // The most curves whose names the chart's legend lists.
+    static constexpr int kLegendMost = 24;
+
+    explicit TeacherStation(ReceivedMeasurements& store, QWidget* parent = nullptr);
+    // The table's last signals, as it goes, must not reach a store that may have gone first.
+    ~TeacherStation() override;
+
+    void SetClassFolder(FolderProvider folder) { classFolder_ = std::move(folder); }
+    void SetQuestion(Question question) { question_ = std::move(question); }
+
+    QTableWidget* Table() const { return table_; }
+    QChartView* ChartView() const { return chartView_; }
+    QPushButton* EnregistrerButton() const { return enregistrer_; }
+    QPushButton* CopierButton() const { return copier_; }
+    QPushButton* EffacerButton() const { return effacer_; }
+    // How many texts are listed and whether old ones went.
+    QLabel* NoteLabel() const { return note_; }
+    // What the last button did.
+    QLabel* MessageLabel() const { return message_; }
+    // Why no text can come in (the port cannot be listened on), at the top; hidden when they can.
+    QLabel* ReceptionLabel() const { return reception_; }
+    void SetReceptionProblem(const QString& problem);
+
+    // The entries of the selected rows, newest first.
+    QList<Entry> SelectedEntries() const;
+    // Shows the store's list now (it is otherwise at most kRefreshIntervalMs away). Only the
+    // rows of measurements that came or went are touched and only curves whose selection
+    // changed are drawn or taken away, so that an arrival costs the window one row however
+    // many are listed or selected.
+    void Refresh();
+
+public slots:
+    // "&Enregistrer": the selected readable measurements as chemistry files in the class folder.
+    void EnregistrerClick();
+    // "&Copier le tableau".
+    void CopierTableauClick();
+    // "&Tout effacer", after a Oui/Non question.
+    void ToutEffacerClick();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void ScheduleRefresh();
+    // Rows newest first, as the store's entries in reverse.
+    void SyncRows();
+    void InsertRow(int row, const Entry& entry);
+    quint64 ArrivalNumberOfRow(int row) const;
+    void DrawSelection();
+    const Entry* EntryOfRow(int row) const;
+    // The first palette colour that no drawn curve has.
+    int FreeColour() const;
+
+    ReceivedMeasurements& store_;
+    FolderProvider classFolder_;
+    Question question_;
+    QTableWidget* table_;
+    QChartView* chartView_;
+    QChart* chart_;
+    QValueAxis* axisX_;
+    QValueAxis* axisY_;
+    QPushButton* enregistrer_;
+    QPushButton* copier_;
+    QPushButton* effacer_;
+    QLabel* note_;
+    QLabel* message_;
+    QLabel* reception_;
+    QTimer* refresh_;
+    bool placed_ = false;
+    struct Curve {
+        QLineSeries* series;
+        int colour;
+    };
+    // The drawn curves by arrival number; each keeps its colour while it stays selected.
+    QHash<quint64, Curve> drawn_;
+};

@@ -1,0 +1,3 @@
+#include "support/AppLog.h"
+
+Q_LOGGING_CATEGORY(lcApp, "quorin.app")
