@@ -1,6 +1,7 @@
 #include "analysis/AnalysisCommands.h"
 
 #include "acquisition/ElectrodeCalibration.h"
+#include "analysis/DistributionCommands.h"
 #include "analysis/ModelCommands.h"
 #include "analysis/TangentCommands.h"
 #include "data/ConvertError.h"
@@ -78,6 +79,7 @@ AnalysisCommands::AnalysisCommands(MeasurementRecord& record, RecordChart& chart
     , status_(std::move(status))
     , model_(new ModelCommands(record, chart, status_, this))
     , tangents_(new TangentCommands(record, chart, status_, [this] { return ReadPoints(); }, this))
+    , distributionCommands_(new DistributionCommands(chart, *model_, status_, this))
     , dataFolder_([] { return QDir::currentPath(); })
     , fileDialogRunner_(RunFileDialog)
     , redraw_(new QTimer(this))
@@ -162,6 +164,11 @@ QMenu* AnalysisCommands::AttachMenu(QMenuBar* bar, QAction* after)
     methodeTangentes_
         = Item(menu_, QStringLiteral("Méthode des &tangentes"), QStringLiteral("Methodedestangentes1"));
     modeliser_ = Item(menu_, QStringLiteral("&Modéliser..."), QStringLiteral("Modeliser1"));
+    distribution_ = Item(menu_, QStringLiteral("Diagramme de distri&bution"), QStringLiteral("Diagrammededistribution1"));
+    distribution_->setCheckable(true);
+    distributionCommands_->SetAction(distribution_);
+    distributionPH_ = Item(menu_, QStringLiteral("Distribution en fonction du p&H..."),
+                           QStringLiteral("DistributionenfonctiondupH1"));
     copierResultats_ = Item(menu_, QStringLiteral("Copier les &résultats"), QStringLiteral("Copierlesresultats1"));
     menu_->addSeparator();
     // The chart's own view: whole curve and crosshair.
@@ -179,6 +186,10 @@ QMenu* AnalysisCommands::AttachMenu(QMenuBar* bar, QAction* after)
             Guarded(tangents_, &TangentCommands::MethodedestangentesClick));
     connect(pointEquivalence_, &QAction::triggered, this, Guarded(this, &AnalysisCommands::PointEquivalenceClick));
     connect(modeliser_, &QAction::triggered, model_, Guarded(model_, &ModelCommands::ModeliserClick));
+    connect(distribution_, &QAction::toggled, distributionCommands_,
+            Guarded(distributionCommands_, &DistributionCommands::DiagrammeClick));
+    connect(distributionPH_, &QAction::triggered, distributionCommands_,
+            Guarded(distributionCommands_, &DistributionCommands::ContrePHClick));
     connect(copierResultats_, &QAction::triggered, this, Guarded(this, &AnalysisCommands::CopierResultatsClick));
     connect(enregistrerGraphique_, &QAction::triggered, this, Guarded(this, &AnalysisCommands::EnregistrerGraphiqueClick));
 

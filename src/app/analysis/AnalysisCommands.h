@@ -13,6 +13,7 @@
 #include <functional>
 #include <optional>
 
+class DistributionCommands;
 class ElectrodeCalibration;
 class MeasurementRecord;
 class ModelCommands;
@@ -67,6 +68,8 @@ public:
     QAction* MethodeTangentesAction() const { return methodeTangentes_; }
     QAction* PointEquivalenceAction() const { return pointEquivalence_; }
     QAction* ModeliserAction() const { return modeliser_; }
+    QAction* DistributionAction() const { return distribution_; }
+    QAction* DistributionPHAction() const { return distributionPH_; }
     QAction* CopierResultatsAction() const { return copierResultats_; }
     QAction* EnregistrerGraphiqueAction() const { return enregistrerGraphique_; }
     QAction* VueCompleteAction() const { return vueComplete_; }
@@ -91,6 +94,8 @@ public:
 
     // "&Modéliser...": the model dialog, its curve and the last fit.
     ModelCommands& Model() const { return *model_; }
+    // "Diagramme de distri&bution": the model's species against the volume or the pH.
+    DistributionCommands& Distribution() const { return *distributionCommands_; }
     // "Méthode des &tangentes": the construction and its result.
     TangentCommands& Tangents() const { return *tangents_; }
 
@@ -145,6 +150,7 @@ private:
     StatusSetter status_;
     ModelCommands* model_;
     TangentCommands* tangents_;
+    DistributionCommands* distributionCommands_;
     FolderProvider dataFolder_;
     FileDialogRunner fileDialogRunner_;
     QuantitiesProvider quantities_;
@@ -155,6 +161,8 @@ private:
     QAction* methodeTangentes_ = nullptr;
     QAction* pointEquivalence_ = nullptr;
     QAction* modeliser_ = nullptr;
+    QAction* distribution_ = nullptr;
+    QAction* distributionPH_ = nullptr;
     QAction* copierResultats_ = nullptr;
     QAction* enregistrerGraphique_ = nullptr;
     QAction* vueComplete_ = nullptr;
