@@ -483,7 +483,7 @@ void AnalysisCommands::PlaceLabels()
         const QRectF box = label->boundingRect();
         double x = at.x() + 4.0;
         if (x + box.width() > area.right())
-            x = at.x() - 4.0 - box.width();
+            x = std::max(area.left(), at.x() - 4.0 - box.width());
         label->setPos(x, area.top() + 2.0 + static_cast<double>(i) * (box.height() + 2.0));
         label->setVisible(jump.volumeMl >= left && jump.volumeMl <= right);
     }

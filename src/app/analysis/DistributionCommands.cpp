@@ -29,7 +29,7 @@ QValueAxis* PercentAxis(QObject* parent, const QFont& titleFont, const QFont& la
     axis->setLabelsFont(labelsFont);
     axis->setRange(0.0, 100.0);
     axis->setTickCount(6);
-    axis->setLabelFormat(QStringLiteral("%d"));
+    axis->setLabelFormat(QStringLiteral("%.0f"));  // "%d" shows nothing on a chart with localised numbers
     axis->setGridLineVisible(false);
     return axis;
 }
@@ -209,7 +209,7 @@ void DistributionCommands::ContrePHClick()
     pHAxis->setTitleText(QStringLiteral("pH"));
     pHAxis->setRange(0.0, 14.0);
     pHAxis->setTickCount(15);
-    pHAxis->setLabelFormat(QStringLiteral("%d"));
+    pHAxis->setLabelFormat(QStringLiteral("%.0f"));
     chart->addAxis(pHAxis, Qt::AlignBottom);
     QValueAxis* percent = PercentAxis(chart, pHAxis->titleFont(), pHAxis->labelsFont());
     chart->addAxis(percent, Qt::AlignLeft);
