@@ -253,7 +253,7 @@ void TeacherStation::SyncRows()
         return;
     }
     const int rowsBefore = table_->rowCount();
-    bool changed = false;
+    QList<int> inserted;
     // Both run from the newest: rows by decreasing arrival number, entries read backwards.
     int row = 0;
     qsizetype next = entries.size() - 1;
@@ -262,20 +262,36 @@ void TeacherStation::SyncRows()
         const quint64 shown = haveRow ? ArrivalNumberOfRow(row) : 0;
         if (next >= 0 && (!haveRow || entries[next].arrivalNumber > shown)) {
             InsertRow(row, entries[next]);
+            for (int& earlier : inserted)
+                ++earlier;
+            inserted.append(row);
             --next;
             ++row;
-            changed = true;
         } else if (next < 0 || entries[next].arrivalNumber < shown) {
-            // Its measurement went: the oldest past the capacity.
+            // Its measurement went: the oldest past the capacity. The columns keep their width.
             table_->removeRow(row);
-            changed = true;
         } else {
             --next;
             ++row;
         }
     }
-    if (changed || rowsBefore == 0)
+    if (rowsBefore == 0) {
         table_->resizeColumnsToContents();
+        return;
+    }
+    // The columns widen to the new rows' cells only: fitting them to every text again would
+    // lay out all of them at each arrival.
+    for (const int r : inserted)
+        WidenColumnsTo(r);
+}
+
+void TeacherStation::WidenColumnsTo(int row)
+{
+    for (int col = 0; col < table_->columnCount(); ++col) {
+        const int wanted = table_->sizeHintForIndex(table_->model()->index(row, col)).width();
+        if (wanted > table_->columnWidth(col))
+            table_->setColumnWidth(col, wanted);
+    }
 }
 
 void TeacherStation::InsertRow(int row, const Entry& entry)
@@ -306,6 +322,7 @@ void TeacherStation::RefreshStatistics()
     // The rows are the entries newest first (SyncRows); only cells whose text changed are written.
     const QSignalBlocker blocker(table_);
     const int rows = std::min(table_->rowCount(), static_cast<int>(statistics_.rows.size()));
+    bool widen = false;
     for (int r = 0; r < rows; ++r) {
         const ClassStatistics::Row& row = statistics_.rows[static_cast<std::size_t>(rows - 1 - r)];
         QStringList cells = ClassStatistics::Cells(statistics_, row).mid(2);
@@ -316,14 +333,24 @@ void TeacherStation::RefreshStatistics()
             QTableWidgetItem* item = table_->item(r, kCaColumn + i);
             if (!item)
                 continue;
-            if (item->text() != cells[i])
+            if (item->text() != cells[i]) {
                 item->setText(cells[i]);
+                widen = widen || cells[i].size() > widestStatistic_;
+            }
             const QVariant wanted = background.isValid() ? QVariant(background) : QVariant();
             if (item->data(Qt::BackgroundRole) != wanted)
                 item->setData(Qt::BackgroundRole, wanted);
             const QVariant grey = row.leftOut ? QVariant(kLeftOutText) : QVariant();
             if (item->data(Qt::ForegroundRole) != grey)
                 item->setData(Qt::ForegroundRole, grey);
+        }
+    }
+    if (widen) {
+        // A statistic longer than any before (a gap past ±10 s, Ca given): those columns only.
+        for (int col = kCaColumn; col <= kRemarkColumn; ++col) {
+            table_->resizeColumnToContents(col);
+            for (int r = 0; r < rows; ++r)
+                widestStatistic_ = std::max(widestStatistic_, table_->item(r, col)->text().size());
         }
     }
     panel_->Show(statistics_);

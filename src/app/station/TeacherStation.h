@@ -104,6 +104,8 @@ private:
     // Rows newest first, as the store's entries in reverse.
     void SyncRows();
     void InsertRow(int row, const Entry& entry);
+    // Widens the columns that the cells of `row` do not fit in.
+    void WidenColumnsTo(int row);
     quint64 ArrivalNumberOfRow(int row) const;
     void DrawSelection();
     const Entry* EntryOfRow(int row) const;
@@ -150,4 +152,6 @@ private:
     // The benches left out of the statistics, by arrival number.
     QSet<quint64> leftOut_;
     ClassStatistics::Statistics statistics_;
+    // The longest statistic's text the columns were fitted to, in characters.
+    qsizetype widestStatistic_ = 0;
 };
