@@ -58,9 +58,14 @@ QStringList Cells(const Entry& entry)
         return cells << UnreadableText() << QString() << QString();
     cells << QString::number(entry.points.size());
     if (MeasuredQuantities::IsConductivity(entry.quantity)) {
-        // No pH in a conductivity curve: its quantity stands where the pH would.
+        // No pH in a conductivity curve: its quantity stands where the pH would, and whether its
+        // lines were drawn without the dilution's correction (which bends them when the
+        // beaker's volume is small), until the class's Va is given.
+        QString quantity = MeasuredQuantities::HeaderLine(entry.quantity);
+        if (entry.conductimetric && !entry.conductimetric->dilutionCorrected)
+            quantity += QStringLiteral(", Va inconnu");
         return cells << (entry.conductimetric ? TwoDecimals(entry.conductimetric->volumeMl) : NotFoundText())
-                     << MeasuredQuantities::HeaderLine(entry.quantity);
+                     << quantity;
     }
     if (entry.jumps.empty())
         return cells << NotFoundText() << NotFoundText();

@@ -163,7 +163,7 @@ TEST(ReceivedMeasurements, EachCurveGivesItsEquivalencesAndItsQuantity)
         {"phosphoric acid", TextOf(ChargeBalanceOracle::Readings(ChargeBalanceOracle::PhosphoricAcid(), 0.5, 30, 0, 1)),
          std::nullopt, MeasuredQuantity::PH, {10.0, 20.0}, 0.1, QString()},
         {"conductivity, uncorrected", conductivity(true), std::nullopt, MeasuredQuantity::ConductivityMilliSiemens,
-         {2.0}, 0.02, QStringLiteral("Conductivité (mS/cm)")},
+         {2.0}, 0.02, QStringLiteral("Conductivité (mS/cm), Va inconnu")},
         {"conductivity, Va given", conductivity(false), 20.0, MeasuredQuantity::ConductivityMilliSiemens, {20.0}, 0.02,
          QStringLiteral("Conductivité (mS/cm)")},
     };

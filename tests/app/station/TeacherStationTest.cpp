@@ -345,7 +345,7 @@ TEST_F(TeacherStationTest, ConductivityCurve_OnItsOwnAxis)
     TeacherStation& station = commands->Station();
     station.show();
     QTableWidget* table = station.Table();
-    EXPECT_EQ(table->item(1, 4)->text(), QStringLiteral("Conductivité (µS/cm)"));
+    EXPECT_EQ(table->item(1, 4)->text(), QStringLiteral("Conductivité (µS/cm), Va inconnu"));
     EXPECT_EQ(table->item(1, 3)->text(), QStringLiteral("20,00"));
     table->selectAll();
     QValueAxis* conductivity = nullptr;
@@ -358,6 +358,12 @@ TEST_F(TeacherStationTest, ConductivityCurve_OnItsOwnAxis)
     EXPECT_EQ(conductivity->max(), 5.0);  // 4 000 µS/cm = 4 mS/cm
     table->clearSelection();
     EXPECT_FALSE(conductivity->isVisible());
+    // The class's Va corrects its dilution: the row is analysed again.
+    station.Panel()->VaEdit()->setText(QStringLiteral("50"));
+    QTest::keyClick(station.Panel()->VaEdit(), Qt::Key_Return);
+    EXPECT_EQ(table->item(1, 4)->text(), QStringLiteral("Conductivité (µS/cm)"));
+    ASSERT_TRUE(Store().Entries().front().conductimetric);
+    EXPECT_TRUE(Store().Entries().front().conductimetric->dilutionCorrected);
 }
 
 }  // namespace
