@@ -599,6 +599,8 @@ void TeacherStation::RapportDeClasseClick()
     const QString path = fileDialogRunner_(dialog);
     if (path.isEmpty())
         return;
+    // What an earlier report said must not stand beside this one's failure.
+    message_->clear();
     const HistogramPicture::Picture picture = ClassPanel::PictureOf(statistics_);
     // A failed write throws: Guarded shows it in the error box, and nothing is said saved.
     ClassReport::WritePdf(path, content, [&picture](QPainter& painter, const QRectF& target) {

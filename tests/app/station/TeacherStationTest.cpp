@@ -325,7 +325,6 @@ TEST_F(TeacherStationTest, ClassResults_FollowArrivals_LeftOutAndBack_CaFromTheC
     EXPECT_TRUE(pdf.read(5) == "%PDF-");
     EXPECT_TRUE(station.MessageLabel()->text().startsWith(QStringLiteral("Rapport de classe enregistré")));
     chosen = folder.filePath(QStringLiteral("absent/classe.pdf"));
-    station.MessageLabel()->clear();
     station.RapportButton()->click();
     ErrorBox::SetPresenter({});
     EXPECT_EQ(boxes.size(), 1);
