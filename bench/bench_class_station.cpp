@@ -515,9 +515,12 @@ bool RunStatisticsRefresh(const std::vector<QString>& texts)
             RunFor(5);
         }
     }
-    const double worst = *std::max_element(arrivalWall.begin(), arrivalWall.end());
-    std::printf("arrivée + rafraîchissement : médiane %.2f ms (processeur %.2f ms), pire %.2f ms\n", Median(arrivalWall),
-                Median(arrivalCpu), worst);
+    const auto worst = std::max_element(arrivalWall.begin(), arrivalWall.end());
+    std::printf("arrivée + rafraîchissement : médiane %.2f ms (processeur %.2f ms), pire %.2f ms (processeur %.2f ms, "
+                "arrivée n° %d)\n",
+                Median(arrivalWall), Median(arrivalCpu), *worst,
+                arrivalCpu[static_cast<std::size_t>(worst - arrivalWall.begin())],
+                static_cast<int>(worst - arrivalWall.begin()) + 1);
     std::printf("banc écarté ou repris : médiane %.2f ms (processeur %.2f ms), pire %.2f ms\n", Median(toggleWall),
                 Median(toggleCpu), *std::max_element(toggleWall.begin(), toggleWall.end()));
     const bool ok = Median(arrivalWall) < 20.0 && Median(toggleWall) < 20.0

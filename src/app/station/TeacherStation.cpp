@@ -322,7 +322,7 @@ void TeacherStation::RefreshStatistics()
     // The rows are the entries newest first (SyncRows); only cells whose text changed are written.
     const QSignalBlocker blocker(table_);
     const int rows = std::min(table_->rowCount(), static_cast<int>(statistics_.rows.size()));
-    bool widen = false;
+    QList<std::pair<int, int>> longer;
     for (int r = 0; r < rows; ++r) {
         const ClassStatistics::Row& row = statistics_.rows[static_cast<std::size_t>(rows - 1 - r)];
         QStringList cells = ClassStatistics::Cells(statistics_, row).mid(2);
@@ -335,7 +335,11 @@ void TeacherStation::RefreshStatistics()
                 continue;
             if (item->text() != cells[i]) {
                 item->setText(cells[i]);
-                widen = widen || cells[i].size() > widestStatistic_;
+                // Only a text longer than any before in its column is measured.
+                if (cells[i].size() > widestStatistic_[static_cast<std::size_t>(i)]) {
+                    widestStatistic_[static_cast<std::size_t>(i)] = cells[i].size();
+                    longer.append({r, kCaColumn + i});
+                }
             }
             const QVariant wanted = background.isValid() ? QVariant(background) : QVariant();
             if (item->data(Qt::BackgroundRole) != wanted)
@@ -345,13 +349,10 @@ void TeacherStation::RefreshStatistics()
                 item->setData(Qt::ForegroundRole, grey);
         }
     }
-    if (widen) {
-        // A statistic longer than any before (a gap past ±10 s, Ca given): those columns only.
-        for (int col = kCaColumn; col <= kRemarkColumn; ++col) {
-            table_->resizeColumnToContents(col);
-            for (int r = 0; r < rows; ++r)
-                widestStatistic_ = std::max(widestStatistic_, table_->item(r, col)->text().size());
-        }
+    for (const auto& [r, col] : longer) {
+        const int wanted = table_->sizeHintForIndex(table_->model()->index(r, col)).width();
+        if (wanted > table_->columnWidth(col))
+            table_->setColumnWidth(col, wanted);
     }
     panel_->Show(statistics_);
 }

@@ -9,6 +9,7 @@
 #include <QSet>
 #include <QWidget>
 
+#include <array>
 #include <functional>
 
 class ClassPanel;
@@ -152,6 +153,6 @@ private:
     // The benches left out of the statistics, by arrival number.
     QSet<quint64> leftOut_;
     ClassStatistics::Statistics statistics_;
-    // The longest statistic's text the columns were fitted to, in characters.
-    qsizetype widestStatistic_ = 0;
+    // The longest text each statistics' column was widened to, in characters.
+    std::array<qsizetype, 3> widestStatistic_{};
 };
