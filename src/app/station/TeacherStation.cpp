@@ -92,6 +92,7 @@ TeacherStation::TeacherStation(ReceivedMeasurements& store, QWidget* parent)
     // Columns fitted once per refresh: fitted to their contents by the header itself, every
     // cell written would measure every text of its column again.
     table_->horizontalHeader()->setStretchLastSection(true);
+    table_->resizeColumnsToContents();  // to the headers while the list is empty
     connect(table_, &QTableWidget::itemSelectionChanged, this, Guarded(this, &TeacherStation::DrawSelection));
     connect(table_, &QTableWidget::itemChanged, this, Guarded(this, &TeacherStation::RowTicked));
 
