@@ -93,7 +93,7 @@ void CalibrationController::ReadingMeasured(const BoardReading& reading)
 void CalibrationController::Edit2Change(const QString& bufferText)
 {
     if (electrode_.Calibrating())
-        emit CaptionChanged(ElectrodeCalibration::CaptionFor(bufferText));
+        emit CaptionChanged(electrode_.Caption(bufferText));
 }
 
 void CalibrationController::RadioGroup1Click(bool differential)

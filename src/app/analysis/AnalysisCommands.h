@@ -14,6 +14,7 @@
 
 class ElectrodeCalibration;
 class MeasurementRecord;
+class ConductimetryCommands;
 class ModelCommands;
 class QAction;
 class QFileDialog;
@@ -57,7 +58,11 @@ public:
     void SetDataFolder(FolderProvider folder) { dataFolder_ = std::move(folder); }
     void SetFileDialogRunner(FileDialogRunner runner) { fileDialogRunner_ = std::move(runner); }
     // Where Cb and Va come from; without it no concentration is given.
-    void SetQuantities(QuantitiesProvider quantities) { quantities_ = std::move(quantities); }
+    void SetQuantities(QuantitiesProvider quantities);
+    // What the record measures: on a conductivity the equivalence is the conductimetric one,
+    // and the items that only mean something for a pH are disabled, their tip saying why.
+    void SetQuantity(MeasuredQuantity quantity);
+    MeasuredQuantity Quantity() const { return quantity_; }
 
     QMenu* Menu() const { return menu_; }
     QAction* DeriveeAction() const { return derivee_; }
@@ -85,6 +90,9 @@ public:
 
     // "&Modéliser...": the model dialog, its curve and the last fit.
     ModelCommands& Model() const { return *model_; }
+    // The conductimetric equivalence: its lines, its ranges and its texts.
+    ConductimetryCommands& Conductimetry() const { return *conductimetry_; }
+    QAction* DomainesAction() const { return domaines_; }
     // "Méthode des &tangentes": the construction and its result.
     TangentCommands& Tangents() const { return *tangents_; }
 
@@ -134,6 +142,9 @@ private:
     StatusSetter status_;
     ModelCommands* model_;
     TangentCommands* tangents_;
+    ConductimetryCommands* conductimetry_;
+    MeasuredQuantity quantity_ = MeasuredQuantity::PH;
+    QAction* domaines_ = nullptr;
     FolderProvider dataFolder_;
     FileDialogRunner fileDialogRunner_;
     QuantitiesProvider quantities_;

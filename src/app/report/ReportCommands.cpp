@@ -54,6 +54,11 @@ LabReport::Content ReportCommands::Content() const
     content.table = PointTableExport::FromRecord(record_);
     // The table above has read every volume: the points are complete. During a run there are
     // no volumes yet, hence no results.
+    if (!record_.TimeMode() && MeasuredQuantities::IsConductivity(content.quantities.quantity)) {
+        if (conductimetricLines_)
+            content.results = conductimetricLines_();
+        return content;
+    }
     if (!record_.TimeMode()) {
         if (const auto found = TitrationAnalysis::FindEquivalence(record_.VolumePoints()))
             content.results = LabReport::ResultLines(
