@@ -98,6 +98,11 @@ void ManualEntryPanel::Open()
     value_->clear();
     message_->clear();
     UpdateCaptions();
+    // Under the main window, so that the table and the chart stay in sight while typing.
+    if (QWidget* main = parentWidget(); main && !placed_) {
+        placed_ = true;
+        move(main->frameGeometry().bottomLeft() + QPoint(0, 8));
+    }
     show();
     // The keyboard goes to the panel at once: the student types without reaching for the mouse.
     raise();

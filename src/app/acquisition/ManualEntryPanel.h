@@ -86,6 +86,7 @@ private:
     QList<TypedMeasurements::Point> typed_;
     bool started_ = false;
     bool correcting_ = false;
+    bool placed_ = false;
     QElapsedTimer sinceStart_;
     QLabel* valueLabel_;
     QLineEdit* volume_;

@@ -120,7 +120,7 @@ QStringList ConductimetryCommands::ReportLines() const
                           .arg(NumberText::Fixed(r.standardUncertaintyMl, 2, 2))};
     if (const auto ca = quantities_ ? TitrationConcentration::BeakerConcentration(r.volumeMl, quantities_()) : std::nullopt)
         lines << QStringLiteral("Concentration dans le bécher : Ca = %1 mol/L").arg(TitrationConcentration::StudentForm(*ca));
-    lines << QStringLiteral("Droites fittées de %1 à %2 mL et de %3 à %4 mL%5")
+    lines << QStringLiteral("Droites ajustées sur les points de %1 à %2 mL et de %3 à %4 mL%5")
                  .arg(Ml(r.beforeRange.fromMl), Ml(r.beforeRange.toMl), Ml(r.afterRange.fromMl), Ml(r.afterRange.toMl),
                       ranges_ ? QStringLiteral(" (domaines choisis)") : QString());
     lines << (r.dilutionCorrected ? QStringLiteral("Conductivité corrigée de la dilution : σ' = σ × (Va + V) / Va")
@@ -152,8 +152,9 @@ void ConductimetryCommands::Draw(const ConductimetricAnalysis::Result& r, const 
         }
     };
     make(corrected_, QStringLiteral("SerieCorrigeeDilution"), QPen(kCorrectedColour, 1.5));
-    make(before_, QStringLiteral("DroiteAvantEquivalence"), QPen(kLinesColour, 1.2));
-    make(after_, QStringLiteral("DroiteApresEquivalence"), QPen(kLinesColour, 1.2));
+    // Dashed: the corrected points they are fitted on show through.
+    make(before_, QStringLiteral("DroiteAvantEquivalence"), QPen(kLinesColour, 1.2, Qt::DashLine));
+    make(after_, QStringLiteral("DroiteApresEquivalence"), QPen(kLinesColour, 1.2, Qt::DashLine));
     make(mark_, QStringLiteral("MarqueEquivalenceConductimetrie"), QPen(kMarkColour, 1.5, Qt::DashLine));
     corrected_->setName(QStringLiteral("corrigée de la dilution"));
 

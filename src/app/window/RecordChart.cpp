@@ -223,7 +223,8 @@ ChartViewport::Range RecordChart::WholeY() const
 
 void RecordChart::OnTitlesChanged(bool timeMode)
 {
-    const QString name = MeasuredQuantities::Name(quantity_);
+    // The symbol for a conductivity: the designed chart has no width for a longer title.
+    const QString name = MeasuredQuantities::IsConductivity(quantity_) ? QStringLiteral("σ") : QStringLiteral("pH");
     if (timeMode) {
         chart_->setTitle(QStringLiteral("%1, fonction de la date t").arg(name));
         axisX_->setTitleText(QStringLiteral("Date t en secondes"));

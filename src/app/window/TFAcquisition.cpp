@@ -174,6 +174,8 @@ QString TFAcquisition::ChangeBoard(BoardSetup board)
         benchWindow_->show();
     }
     SetStatusText(board_.message);
+    // A new bench starts with the pH electrode: its probe follows the quantity measured.
+    ApplyQuantity(record_->Quantity());
     return QString();
 }
 
