@@ -101,7 +101,7 @@ void ManualEntryPanel::Open()
     // Under the main window, so that the table and the chart stay in sight while typing.
     if (QWidget* main = parentWidget(); main && !placed_) {
         placed_ = true;
-        move(main->frameGeometry().bottomLeft() + QPoint(0, 8));
+        move(main->frameGeometry().bottomLeft() + QPoint(0, 30));
     }
     show();
     // The keyboard goes to the panel at once: the student types without reaching for the mouse.
