@@ -29,7 +29,8 @@ void CalibrationController::Button1Click(const QString& bufferText)
     const bool wasCalibrating = electrode_.Calibrating();
     const ElectrodeCalibration::PressResult result = electrode_.Press(bufferText);
     const bool calibrating = electrode_.Calibrating();
-    if (wasCalibrating && !calibrating)
+    // A conductimeter's line is logged where it is kept.
+    if (wasCalibrating && !calibrating && !MeasuredQuantities::IsConductivity(electrode_.Quantity()))
         LogCalibration(result.statusMessage);
     emit Pressed(result, calibrating);
     if (!result.statusMessage.isEmpty())

@@ -193,7 +193,8 @@ void ConductimetryCommands::Draw(const ConductimetricAnalysis::Result& r, const 
         uncorrected_ = new QGraphicsSimpleTextItem(chart_.chart());
         uncorrected_->setBrush(kMarkColour);
     }
-    uncorrected_->setText(ConductimetricAnalysis::UncorrectedText());
+    // On two lines: the designed chart is narrow.
+    uncorrected_->setText(ConductimetricAnalysis::UncorrectedText().replace(QStringLiteral(" : "), QStringLiteral(" :\n")));
     uncorrected_->setPos(chart_.chart()->plotArea().topLeft() + QPointF(6, 4));
     uncorrected_->setVisible(!r.dilutionCorrected);
 }
