@@ -13,7 +13,6 @@
 #include "analysis/ModelCommands.h"
 #include "analysis/TangentCommands.h"
 #include "board/BenchWindow.h"
-#include "chemistry/TitrationFit.h"
 #include "data/DataFolder.h"
 #include "data/MeasurementRecord.h"
 #include "data/MeasurementTextIo.h"
@@ -210,13 +209,9 @@ void TFAcquisition::CreateCommands()
     AnalysisCommands* analysis = analysis_;
     report->SetTangentLines([analysis] { return analysis->Tangents().ReportLines(); });
     report->SetConductimetricLines([analysis] { return analysis->Conductimetry().ReportLines(); });
-    report->SetModelLines([analysis] {
-        const auto& fit = analysis->Model().LastFit();
-        if (!fit)
-            return QStringList();
-        return QStringList{QStringLiteral("Modèle choisi : %1").arg(TitrationFit::Description(fit->model)),
-                           TitrationFit::ResultText(*fit)};
-    });
+    report->SetModelLines([analysis] { return analysis->Model().ReportLines(); });
+    // A model of two species gives each its own step's concentration.
+    report->SetBeakerContent([analysis] { return analysis->Model().BeakerContent(); });
 
     // Curves laid over the record from files.
     auto* overlays = new OverlayCommands(*record_, *Chart1, status, this);

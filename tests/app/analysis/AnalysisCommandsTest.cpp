@@ -132,7 +132,8 @@ TEST_F(AnalysisCommandsTest, MenuFollowsParametrer)
                                   QStringLiteral("&Point d'équivalence"),
                                   QStringLiteral("D&omaines des droites (conductimétrie)..."),
                                   QStringLiteral("Méthode des &tangentes"),
-                                  QStringLiteral("&Modéliser..."), QStringLiteral("Copier les &résultats"),
+                                  QStringLiteral("&Modéliser..."), QStringLiteral("Diagramme de distri&bution"),
+                                  QStringLiteral("Distribution en fonction du p&H..."), QStringLiteral("Copier les &résultats"),
                                   QStringLiteral("Vue &complète"), QStringLiteral("Réticu&le"),
                                   QStringLiteral("Enregistrer le &graphique...")}));
     // Each item has an access key of its own.
