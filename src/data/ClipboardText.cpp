@@ -18,7 +18,7 @@ QString Build(const MeasurementRecord& record, LineWriter writeLine)
 {
     const auto& rows = record.Rows();
     const int last = std::min<int>(record.PointCount(), static_cast<int>(rows.size()) - 1);
-    QString text = Header();
+    QString text = Header(record.Quantity());
     text.reserve(text.size() + static_cast<qsizetype>(std::max(last, 0)) * 18);
     for (int r = 1; r <= last; ++r) {
         writeLine(text, rows[r]);
@@ -29,9 +29,9 @@ QString Build(const MeasurementRecord& record, LineWriter writeLine)
 
 }  // namespace
 
-QString Header()
+QString Header(MeasuredQuantity quantity)
 {
-    return QStringLiteral("Volume versé en L\tpH\r");
+    return QStringLiteral("Volume versé en L\t%1\r").arg(MeasuredQuantities::Caption(quantity));
 }
 
 QString BuildClipboardTextComma(const MeasurementRecord& record)
@@ -45,12 +45,13 @@ QString BuildClipboardTextComma(const MeasurementRecord& record)
 
 QString BuildClipboardTextPoint(const MeasurementRecord& record)
 {
-    return Build(record, [](QString& text, const MeasurementRecord::Row& row) {
+    const MeasuredQuantities::CellFormat format = MeasuredQuantities::FileCellFormat(record.Quantity());
+    return Build(record, [format](QString& text, const MeasurementRecord::Row& row) {
         const double volume = NumberText::Parse(row[MeasurementRecord::ColVolume]);
         const double pH = NumberText::Parse(row[MeasurementRecord::ColPH]);
         text += NumberText::Fixed(volume, 6, 6, kPoint);
         text += kTab;
-        text += NumberText::Fixed(pH, 4, 3, kPoint);
+        text += NumberText::Fixed(pH, format.precision, format.decimals, kPoint);
     });
 }
 

@@ -20,4 +20,22 @@ QString HeaderLine(MeasuredQuantity quantity);
 // as every file written before the conductivity was.
 MeasuredQuantity FromHeaderLine(const QString& line);
 
+// How a value cell is written: fixed(precision, decimals).
+struct CellFormat {
+    int precision = 4;
+    int decimals = 3;
+};
+// During a run: the pH fixed(5, 3); conductivities to a tenth of a µS/cm, six digits at most.
+CellFormat RunCellFormat(MeasuredQuantity quantity);
+// After an open, a restore or a reduction: the pH fixed(4, 3); conductivities as in a run, so
+// that reading a file back never loses a digit it holds.
+CellFormat FileCellFormat(MeasuredQuantity quantity);
+// The table's column caption: "pH", "σ (mS/cm)", "σ (µS/cm)".
+QString TableCaption(MeasuredQuantity quantity);
+// The caption of copies, spreadsheets and reports: "pH", "Conductivité (mS/cm)"; Windows-1252-safe.
+QString Caption(MeasuredQuantity quantity);
+// A reading as the window's value field shows it: the pH fixed(4, 2) ("7,02"), a
+// conductivity to four digits ("4,261" mS/cm, "426,1" µS/cm).
+QString ValueText(MeasuredQuantity quantity, double value);
+
 }  // namespace MeasuredQuantities

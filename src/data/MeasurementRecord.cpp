@@ -65,7 +65,7 @@ void MeasurementRecord::ResetRecord()
 {
     rows_ = QList<Row>(2);
     pointCount_ = 0;
-    rows_[0][ColPH] = QStringLiteral("pH");
+    rows_[0][ColPH] = MeasuredQuantities::TableCaption(quantity_);
     rows_[0][ColVolume] = QStringLiteral("volume en L");
     rows_[0][ColValidation] = QStringLiteral("Acquisition");
     topRow_ = 1;
@@ -79,11 +79,18 @@ void MeasurementRecord::AppendSample(double pH)
     ++pointCount_;
     rows_.resize(pointCount_ + 1);
     Row& row = rows_[pointCount_];
-    row[ColPH] = NumberText::Fixed(pH, 5, 3);
+    const MeasuredQuantities::CellFormat format = MeasuredQuantities::RunCellFormat(quantity_);
+    row[ColPH] = NumberText::Fixed(pH, format.precision, format.decimals);
     row[ColTime] = NumberText::General((pointCount_ - 1) * RunTiming::kSamplePeriodS);
     emit SampleAppended(pointCount_, pH);
     if (pointCount_ > kVisibleRows)
         SetTopRow(pointCount_ - (kVisibleRows - 1));
+}
+
+void MeasurementRecord::SetQuantity(MeasuredQuantity quantity)
+{
+    quantity_ = quantity;
+    SetCell(ColPH, 0, MeasuredQuantities::TableCaption(quantity));
 }
 
 void MeasurementRecord::SetValidationCell(double seconds)

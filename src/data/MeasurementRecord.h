@@ -1,5 +1,7 @@
 #pragma once
 
+#include "data/MeasuredQuantity.h"
+
 #include <QList>
 #include <QObject>
 #include <QPointF>
@@ -49,9 +51,15 @@ public:
 
     bool TimeMode() const { return timeMode_; }
 
+    // What the first column holds: its caption (row 0 now, and after each reset) and the
+    // format of the samples appended. The cells already there are not rewritten.
+    MeasuredQuantity Quantity() const { return quantity_; }
+    void SetQuantity(MeasuredQuantity quantity);
+
     // Empties the chart and the grid, leaves the header row and one empty row, count 0.
     void ResetRecord();
-    // Appends one sample of a run: pH fixed(5, 3), nominal time (row - 1) x 1.5 s.
+    // Appends one sample of a run: the value in the quantity's run format (pH fixed(5, 3)),
+    // nominal time (row - 1) x 1.5 s.
     void AppendSample(double pH);
     // Seconds from the latest sample to a key press, in the validation cell of the last row.
     void SetValidationCell(double seconds);
@@ -84,4 +92,5 @@ private:
     int pointCount_ = 0;
     int topRow_ = 1;
     bool timeMode_ = false;
+    MeasuredQuantity quantity_ = MeasuredQuantity::PH;
 };

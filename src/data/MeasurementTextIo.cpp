@@ -111,7 +111,8 @@ NumberRead ReadNextNumber(const QString& text, qsizetype& position, double& valu
     return NumberRead::Number;
 }
 
-std::optional<TableRows> ReadRows(const QString& text, const Progress& progress)
+std::optional<TableRows> ReadRows(const QString& text, const Progress& progress,
+                                  MeasuredQuantities::CellFormat valueFormat)
 {
     // Fields first, rows afterwards; the caller replaces the table in one step.
     struct Field {
@@ -140,7 +141,7 @@ std::optional<TableRows> ReadRows(const QString& text, const Progress& progress)
         const bool pH = fields.size() % 2 == 0;
         Field field{position, span.length, 0.0, false};
         const QStringView view = QStringView(text).mid(position, span.length);
-        field.kept = NumberText::IsFixedText(view, pH ? 4 : 6, pH ? 3 : 6);
+        field.kept = NumberText::IsFixedText(view, pH ? valueFormat.precision : 6, pH ? valueFormat.decimals : 6);
         if (!field.kept && !Convert(view, field.value)) {
             table.result.unreadable = true;
             break;
@@ -169,7 +170,7 @@ std::optional<TableRows> ReadRows(const QString& text, const Progress& progress)
     for (qsizetype i = 0; i < phCount; ++i) {
         const auto at = static_cast<std::size_t>(2 * i);
         R::Row& row = table.rows[i + 1];
-        row[R::ColPH] = cell(fields[at], 4, 3);
+        row[R::ColPH] = cell(fields[at], valueFormat.precision, valueFormat.decimals);
         if (at + 1 < fields.size())
             row[R::ColVolume] = cell(fields[at + 1], 6, 6);
         if (progress && (i + 1) % kProgressEvery == 0
@@ -201,7 +202,7 @@ FillResult ApplyRows(MeasurementRecord& record, TableRows table)
 
 FillResult FillTableFromText(MeasurementRecord& record, const QString& text)
 {
-    return ApplyRows(record, *ReadRows(text));
+    return ApplyRows(record, *ReadRows(text, {}, MeasuredQuantities::FileCellFormat(record.Quantity())));
 }
 
 QString UnreadableNumberMessage()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "data/MeasuredQuantity.h"
 #include "data/MeasurementRecord.h"
 
 #include <QList>
@@ -46,12 +47,15 @@ struct TableRows {
 };
 // Told the share done, from 0 to 1, now and then; answers false to stop the reading.
 using Progress = std::function<bool(double)>;
-// Nothing when `progress` stopped it.
-std::optional<TableRows> ReadRows(const QString& text, const Progress& progress = {});
+// Nothing when `progress` stopped it. Values are written in `valueFormat` (the pH's after an open
+// by default), volumes fixed(6, 6).
+std::optional<TableRows> ReadRows(const QString& text, const Progress& progress = {},
+                                  MeasuredQuantities::CellFormat valueFormat = {});
 // Puts rows read by ReadRows into the record, as FillTableFromText does.
 FillResult ApplyRows(MeasurementRecord& record, TableRows table);
 
-// Refills the point table from a measurement text: pH as fixed(4, 3), volume as fixed(6, 6),
+// Refills the point table from a measurement text: values in the record's quantity's file
+// format (pH fixed(4, 3)), volume as fixed(6, 6),
 // "Calcul" in the validation header, PointCount = pairs read. The time and validation cells of
 // the old points are emptied. A pH whose volume cannot be read stays in a row below the counted
 // points, uncounted. The table is replaced in one step.

@@ -23,9 +23,9 @@ const Point& At(const std::vector<Point>& points, std::int64_t row)
     return points[static_cast<std::size_t>(row - 1)];
 }
 
-void AppendLine(QString& text, const Point& point)
+void AppendLine(QString& text, const Point& point, MeasuredQuantities::CellFormat format)
 {
-    text += NumberText::Fixed(point.pH, 4, 3);
+    text += NumberText::Fixed(point.pH, format.precision, format.decimals);
     text += QLatin1Char('\t');
     text += NumberText::Fixed(point.volume, 6, 6);
     text += QLatin1Char('\r');
@@ -132,10 +132,10 @@ Result Reduce(const MeasurementRecord& record, int requested)
         result.outcome = Outcome::TooMany;
         return result;
     }
-    return Reduce(ReadPoints(record), requested);
+    return Reduce(ReadPoints(record), requested, MeasuredQuantities::FileCellFormat(record.Quantity()));
 }
 
-Result Reduce(const std::vector<Point>& points, int requested)
+Result Reduce(const std::vector<Point>& points, int requested, MeasuredQuantities::CellFormat valueFormat)
 {
     Result result;
     const auto n = static_cast<std::int64_t>(points.size());
@@ -156,7 +156,7 @@ Result Reduce(const std::vector<Point>& points, int requested)
     text.reserve(static_cast<qsizetype>(k) * 36);
     int lines = 0;
     auto line = [&](const Point& p) {
-        AppendLine(text, p);
+        AppendLine(text, p, valueFormat);
         ++lines;
     };
     // Groups start on multiples of their size. Rows below 1 do not exist, and a group that

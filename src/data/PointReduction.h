@@ -1,5 +1,7 @@
 #pragma once
 
+#include "data/MeasuredQuantity.h"
+
 #include <QString>
 
 #include <cstdint>
@@ -71,6 +73,7 @@ struct Result {
 // The reduced text of the points in the table for K asked. Reads the table only; throws
 // ConvertError at the first unreadable cell.
 Result Reduce(const MeasurementRecord& record, int requested);
-Result Reduce(const std::vector<Point>& points, int requested);
+// Values are written in `valueFormat` (the record's quantity's file format above).
+Result Reduce(const std::vector<Point>& points, int requested, MeasuredQuantities::CellFormat valueFormat = {});
 
 }  // namespace PointReduction

@@ -14,6 +14,7 @@ Table FromRecord(const MeasurementRecord& record)
     using R = MeasurementRecord;
     Table table;
     const bool timeMode = record.TimeMode();
+    table.pHCaption = MeasuredQuantities::Caption(record.Quantity());
     table.xCaption = timeMode ? QStringLiteral("Temps (s)") : QStringLiteral("Volume (mL)");
     const QList<R::Row>& rows = record.Rows();
     const int last = std::min(record.PointCount(), record.RowCount() - 1);

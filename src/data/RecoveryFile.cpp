@@ -5,6 +5,8 @@
 #include <QFile>
 #include <QList>
 
+#include <algorithm>
+
 namespace RecoveryFile {
 
 namespace {
@@ -59,9 +61,28 @@ QByteArray PressLine(std::int64_t ms)
     return Sealed("V " + QByteArray::number(static_cast<qint64>(ms)));
 }
 
+QByteArray QuantityLine(MeasuredQuantity quantity)
+{
+    return Sealed("G " + QByteArray::number(static_cast<int>(quantity)));
+}
+
+QByteArray TypedLine(int number, std::int64_t ms, double volumeMl, double value)
+{
+    return Sealed("M " + QByteArray::number(number) + ' ' + QByteArray::number(static_cast<qint64>(ms)) + ' '
+                  + QByteArray::number(volumeMl, 'g', 17) + ' ' + QByteArray::number(value, 'g', 17));
+}
+
+QByteArray TypedCountLine(int count)
+{
+    return Sealed("X " + QByteArray::number(count));
+}
+
 QDateTime Contents::LastSampleTime() const
 {
-    return sampleEndsMs.empty() ? started : started.addMSecs(sampleEndsMs.back());
+    std::int64_t last = sampleEndsMs.empty() ? 0 : sampleEndsMs.back();
+    for (const TypedPoint& point : typed)
+        last = std::max(last, point.ms);
+    return started.addMSecs(last);
 }
 
 Contents Parse(const QByteArray& bytes)
@@ -114,6 +135,30 @@ Contents Parse(const QByteArray& bytes)
             ok = fields.size() == 2 && ToInt64(fields[1], a);
             if (ok)
                 contents.pressesMs.push_back(a);
+        } else if (ok && fields[0] == "G") {
+            ok = fields.size() == 2 && ToInt64(fields[1], a) && a >= 0
+                && a <= static_cast<int>(MeasuredQuantity::ConductivityMicroSiemens);
+            if (ok)
+                contents.quantity = static_cast<MeasuredQuantity>(a);
+        } else if (ok && fields[0] == "M") {
+            TypedPoint point;
+            bool volumeOk = false;
+            ok = fields.size() == 5 && ToInt64(fields[1], a) && a >= 1
+                && a <= static_cast<std::int64_t>(contents.typed.size()) + 1 && ToInt64(fields[2], point.ms);
+            if (ok) {
+                point.volumeMl = fields[3].toDouble(&volumeOk);
+                point.value = fields[4].toDouble(&ok);
+                ok = ok && volumeOk;
+            }
+            if (ok && a <= static_cast<std::int64_t>(contents.typed.size()))
+                contents.typed[static_cast<std::size_t>(a - 1)] = point;
+            else if (ok)
+                contents.typed.push_back(point);
+        } else if (ok && fields[0] == "X") {
+            ok = fields.size() == 2 && ToInt64(fields[1], a) && a >= 0
+                && a <= static_cast<std::int64_t>(contents.typed.size());
+            if (ok)
+                contents.typed.resize(static_cast<std::size_t>(a));
         } else {
             ok = false;
         }

@@ -29,7 +29,8 @@ void CalibrationController::Button1Click(const QString& bufferText)
     const bool wasCalibrating = electrode_.Calibrating();
     const ElectrodeCalibration::PressResult result = electrode_.Press(bufferText);
     const bool calibrating = electrode_.Calibrating();
-    if (wasCalibrating && !calibrating)
+    // A conductimeter's line is logged where it is kept.
+    if (wasCalibrating && !calibrating && !MeasuredQuantities::IsConductivity(electrode_.Quantity()))
         LogCalibration(result.statusMessage);
     emit Pressed(result, calibrating);
     if (!result.statusMessage.isEmpty())
@@ -93,7 +94,7 @@ void CalibrationController::ReadingMeasured(const BoardReading& reading)
 void CalibrationController::Edit2Change(const QString& bufferText)
 {
     if (electrode_.Calibrating())
-        emit CaptionChanged(ElectrodeCalibration::CaptionFor(bufferText));
+        emit CaptionChanged(electrode_.Caption(bufferText));
 }
 
 void CalibrationController::RadioGroup1Click(bool differential)

@@ -30,6 +30,11 @@ public:
     // it could not be kept (for the status bar), or nothing.
     QString Completed(const ElectrodeCalibration::PressResult& press);
 
+    // The conductimeter's line, kept apart from the electrode's ("EtalonnageConductimetre"):
+    // taken back at start when readable, kept after its third press (why not, or nothing).
+    void RestoreCell();
+    QString CompletedCell();
+
 signals:
     // Restore took back a calibration made in this electrode mode (channel 1 - channel 2 when
     // `differential`); the electrode choice shows it again.

@@ -89,7 +89,7 @@ void MeasurementRun::SampleMeasured(const BoardReading& reading)
         sampleEndsMs_.push_back(reading.endedMs - runStartMs_);
         electrode_.ElectrodeVoltage(reading.voltage1, reading.voltage2);
         const double u = electrode_.LastVoltage();
-        const double pH = electrode_.VoltageToPH(u);
+        const double pH = electrode_.Value(u);
         emit Reading(u, pH);
         record_.AppendSample(pH);
         emit SampleTaken(sampleEndsMs_.back(), pH);

@@ -97,6 +97,25 @@ void RunRecovery::BeginRun(const QDateTime& started)
     run_ = {path, std::move(lock)};
     writer_->Open(path);
     writer_->Append(RecoveryFile::Header(started), true);
+    if (const MeasuredQuantity quantity = quantity_ ? quantity_() : MeasuredQuantity::PH;
+        MeasuredQuantities::IsConductivity(quantity))
+        writer_->Append(RecoveryFile::QuantityLine(quantity), true);
+}
+
+void RunRecovery::Typed(int number, std::int64_t ms, double volumeMl, double value)
+{
+    if (run_.path.isEmpty())
+        return;
+    writer_->Append(RecoveryFile::TypedLine(number, ms, volumeMl, value), true);
+    LogWriterFailure();
+}
+
+void RunRecovery::TypedCount(int count)
+{
+    if (run_.path.isEmpty())
+        return;
+    writer_->Append(RecoveryFile::TypedCountLine(count), true);
+    LogWriterFailure();
 }
 
 void RunRecovery::Sample(std::int64_t endMs, double pH)
@@ -200,13 +219,13 @@ void RunRecovery::OfferLeftRuns()
             continue;
         try {
             RecoveryFile::Contents contents = RecoveryFile::Read(kept.path);
-            if (contents.SampleCount() == 0) {
+            if (contents.PointCount() == 0) {
                 MoveAside(kept, QStringLiteral("aucun échantillon complet"));
                 continue;
             }
             qCInfo(lcApp).noquote() << QStringLiteral("Mesure interrompue retrouvée : « %1 » (%2 points%3)")
                                            .arg(Native(kept.path))
-                                           .arg(contents.SampleCount())
+                                           .arg(contents.PointCount())
                                            .arg(contents.damaged ? QStringLiteral(", fin abîmée") : QString());
             found.push_back({std::move(kept), std::move(contents)});
         } catch (const std::exception& error) {
@@ -223,7 +242,7 @@ void RunRecovery::OfferLeftRuns()
         return a.contents.LastSampleTime() > b.contents.LastSampleTime();
     });
     for (Found& f : found) {
-        if (!question_(QuestionText(f.contents.LastSampleTime(), f.contents.SampleCount()))) {
+        if (!question_(QuestionText(f.contents.LastSampleTime(), f.contents.PointCount()))) {
             MoveAside(f.kept, QStringLiteral("refusée"));
             continue;
         }

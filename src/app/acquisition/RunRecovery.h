@@ -42,8 +42,15 @@ public:
     void SetMessage(Message message) { message_ = std::move(message); }
     void SetRecover(Recover recover) { recover_ = std::move(recover); }
 
+    // What the values measure, written at the start of each file when not the pH.
+    void SetQuantity(std::function<MeasuredQuantity()> quantity) { quantity_ = std::move(quantity); }
+
     // A run: its start, each sample (from 1, in order) and each press, on the run's clock.
+    // A typed series is kept the same way: BeginRun, its points as they are typed (a number
+    // already typed corrects that point; TypedCount after a removal), EndRun.
     void BeginRun(const QDateTime& started);
+    void Typed(int number, std::int64_t ms, double volumeMl, double value);
+    void TypedCount(int count);
     void Sample(std::int64_t endMs, double pH);
     void Press(std::int64_t ms);
     // The run ended; with `saved` false its points are not saved anywhere yet.
@@ -83,6 +90,7 @@ private:
     Question question_;
     Message message_;
     Recover recover_;
+    std::function<MeasuredQuantity()> quantity_;
     std::unique_ptr<RecoveryWriter> writer_;
     Kept run_;
     int samples_ = 0;

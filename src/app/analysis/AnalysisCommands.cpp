@@ -1,6 +1,7 @@
 #include "analysis/AnalysisCommands.h"
 
 #include "acquisition/ElectrodeCalibration.h"
+#include "analysis/ConductimetryCommands.h"
 #include "analysis/DistributionCommands.h"
 #include "analysis/ModelCommands.h"
 #include "analysis/TangentCommands.h"
@@ -80,6 +81,7 @@ AnalysisCommands::AnalysisCommands(MeasurementRecord& record, RecordChart& chart
     , model_(new ModelCommands(record, chart, status_, this))
     , tangents_(new TangentCommands(record, chart, status_, [this] { return ReadPoints(); }, this))
     , distributionCommands_(new DistributionCommands(chart, *model_, status_, this))
+    , conductimetry_(new ConductimetryCommands(chart, status_, [this] { return ReadPoints(); }, this))
     , dataFolder_([] { return QDir::currentPath(); })
     , fileDialogRunner_(RunFileDialog)
     , redraw_(new QTimer(this))
@@ -161,6 +163,8 @@ QMenu* AnalysisCommands::AttachMenu(QMenuBar* bar, QAction* after)
     deriveeSeconde_ = Item(menu_, QStringLiteral("Dérivée &seconde"), QStringLiteral("Deriveeseconde1"));
     deriveeSeconde_->setCheckable(true);
     pointEquivalence_ = Item(menu_, QStringLiteral("&Point d'équivalence"), QStringLiteral("Pointdequivalence1"));
+    domaines_ = Item(menu_, QStringLiteral("D&omaines des droites (conductimétrie)..."), QStringLiteral("Domainesdroites1"));
+    connect(domaines_, &QAction::triggered, conductimetry_, Guarded(conductimetry_, &ConductimetryCommands::DomainesClick));
     methodeTangentes_
         = Item(menu_, QStringLiteral("Méthode des &tangentes"), QStringLiteral("Methodedestangentes1"));
     modeliser_ = Item(menu_, QStringLiteral("&Modéliser..."), QStringLiteral("Modeliser1"));
@@ -192,6 +196,9 @@ QMenu* AnalysisCommands::AttachMenu(QMenuBar* bar, QAction* after)
             Guarded(distributionCommands_, &DistributionCommands::ContrePHClick));
     connect(copierResultats_, &QAction::triggered, this, Guarded(this, &AnalysisCommands::CopierResultatsClick));
     connect(enregistrerGraphique_, &QAction::triggered, this, Guarded(this, &AnalysisCommands::EnregistrerGraphiqueClick));
+    // A conductivity's items are said unavailable by their tips.
+    menu_->setToolTipsVisible(true);
+    SetQuantity(quantity_);
 
     const QList<QAction*> actions = bar->actions();
     const qsizetype at = actions.indexOf(after);
@@ -202,10 +209,45 @@ QMenu* AnalysisCommands::AttachMenu(QMenuBar* bar, QAction* after)
     return menu_;
 }
 
+void AnalysisCommands::SetQuantities(QuantitiesProvider quantities)
+{
+    quantities_ = quantities;
+    conductimetry_->SetQuantities(std::move(quantities));
+}
+
+void AnalysisCommands::SetQuantity(MeasuredQuantity quantity)
+{
+    quantity_ = quantity;
+    const bool conductivity = MeasuredQuantities::IsConductivity(quantity);
+    if (conductivity) {
+        DeriveeClick(false);
+        DeriveeSecondeClick(false);
+        if (distribution_ && distribution_->isChecked())
+            distribution_->setChecked(false);
+    }
+    conductimetry_->Clear();
+    conductimetry_->SetRanges(std::nullopt);
+    const QString why = QStringLiteral("Sans objet pour une conductivité : la courbe n'a pas de saut de pH");
+    for (QAction* item : {derivee_, deriveeSeconde_, methodeTangentes_, modeliser_, distribution_, distributionPH_}) {
+        if (!item)
+            continue;
+        item->setEnabled(!conductivity);
+        item->setToolTip(conductivity ? why : QString());
+        item->setStatusTip(conductivity ? why : QString());
+    }
+    if (domaines_) {
+        const QString pHWhy = QStringLiteral("Pour une conductivité seulement (Paramétrer > Grandeur mesurée)");
+        domaines_->setEnabled(conductivity);
+        domaines_->setToolTip(conductivity ? QString() : pHWhy);
+        domaines_->setStatusTip(conductivity ? QString() : pHWhy);
+    }
+}
+
 void AnalysisCommands::OnRecordChanged()
 {
     // The equivalence found belongs to the points it was found on.
     equivalence_.reset();
+    conductimetry_->Clear();
     jumps_.clear();
     HideMark();
     ScheduleDerivative();
@@ -402,6 +444,10 @@ EquivalenceResults::Results AnalysisCommands::ComputeResults() const
 
 void AnalysisCommands::PointEquivalenceClick()
 {
+    if (MeasuredQuantities::IsConductivity(quantity_)) {
+        conductimetry_->PointEquivalenceClick();
+        return;
+    }
     const EquivalenceResults::Results results = ComputeResults();
     jumps_ = results.jumps;
     equivalence_.reset();
@@ -503,6 +549,13 @@ void AnalysisCommands::HideMark()
 
 void AnalysisCommands::CopierResultatsClick()
 {
+    if (MeasuredQuantities::IsConductivity(quantity_)) {
+        // The conductimetric lines in the place of the pH's; nothing of a pH method applies.
+        const QString lines = conductimetry_->ClipboardLines();
+        if (!lines.isEmpty())
+            QGuiApplication::clipboard()->setText(lines);
+        return;
+    }
     // Every equivalence first, then the concentrations.
     const EquivalenceResults::Results results = ComputeResults();
     QString text = EquivalenceResults::ClipboardText(results);

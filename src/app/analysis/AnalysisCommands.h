@@ -16,6 +16,7 @@
 class DistributionCommands;
 class ElectrodeCalibration;
 class MeasurementRecord;
+class ConductimetryCommands;
 class ModelCommands;
 class QAction;
 class QFileDialog;
@@ -60,7 +61,11 @@ public:
     void SetDataFolder(FolderProvider folder) { dataFolder_ = std::move(folder); }
     void SetFileDialogRunner(FileDialogRunner runner) { fileDialogRunner_ = std::move(runner); }
     // Where Cb and Va come from; without it no concentration is given.
-    void SetQuantities(QuantitiesProvider quantities) { quantities_ = std::move(quantities); }
+    void SetQuantities(QuantitiesProvider quantities);
+    // What the record measures: on a conductivity the equivalence is the conductimetric one,
+    // and the items that only mean something for a pH are disabled, their tip saying why.
+    void SetQuantity(MeasuredQuantity quantity);
+    MeasuredQuantity Quantity() const { return quantity_; }
 
     QMenu* Menu() const { return menu_; }
     QAction* DeriveeAction() const { return derivee_; }
@@ -94,6 +99,9 @@ public:
 
     // "&Modéliser...": the model dialog, its curve and the last fit.
     ModelCommands& Model() const { return *model_; }
+    // The conductimetric equivalence: its lines, its ranges and its texts.
+    ConductimetryCommands& Conductimetry() const { return *conductimetry_; }
+    QAction* DomainesAction() const { return domaines_; }
     // "Diagramme de distri&bution": the model's species against the volume or the pH.
     DistributionCommands& Distribution() const { return *distributionCommands_; }
     // "Méthode des &tangentes": the construction and its result.
@@ -151,6 +159,9 @@ private:
     ModelCommands* model_;
     TangentCommands* tangents_;
     DistributionCommands* distributionCommands_;
+    ConductimetryCommands* conductimetry_;
+    MeasuredQuantity quantity_ = MeasuredQuantity::PH;
+    QAction* domaines_ = nullptr;
     FolderProvider dataFolder_;
     FileDialogRunner fileDialogRunner_;
     QuantitiesProvider quantities_;

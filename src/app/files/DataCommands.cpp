@@ -117,10 +117,12 @@ void DataCommands::ReadAndOpen(const QString& path)
     }
     const ChemistryFile::Contents contents = document_.ReadChemistryFile(path);
     ShowComment(contents);
+    const MeasuredQuantity quantity = document_.Values().quantity;
+    emit QuantityRead(quantity);
     if (contents.body.isEmpty())
         LogOpened(path);
     else
-        FinishOpen(path, *MeasurementTextIo::ReadRows(contents.body));
+        FinishOpen(path, *MeasurementTextIo::ReadRows(contents.body, {}, MeasuredQuantities::FileCellFormat(quantity)));
 }
 
 void DataCommands::LogOpened(const QString& path)
@@ -164,10 +166,14 @@ void DataCommands::ReadOnWorker(const QString& path)
         try {
             job->contents = ChemistryFile::Read(path);
             job->hasBody = !job->contents.body.isEmpty();
-            job->rows = MeasurementTextIo::ReadRows(job->contents.body, [&job, &cancel](double done) {
-                job->permille = static_cast<int>(done * 1000);
-                return !*cancel;
-            });
+            const MeasuredQuantity quantity = MeasuredQuantities::FromHeaderLine(job->contents.headerLines.value(12));
+            job->rows = MeasurementTextIo::ReadRows(
+                job->contents.body,
+                [&job, &cancel](double done) {
+                    job->permille = static_cast<int>(done * 1000);
+                    return !*cancel;
+                },
+                MeasuredQuantities::FileCellFormat(quantity));
             job->contents.body.clear();  // read: its memory can go
         } catch (...) {
             // Nothing leaves the worker: handed to the window's thread, which reports it as an
@@ -204,6 +210,7 @@ void DataCommands::ReadOnWorker(const QString& path)
         }
         document_.TakeHeader(job->contents);
         ShowComment(job->contents);
+        emit QuantityRead(document_.Values().quantity);
         if (job->hasBody)
             FinishOpen(path, std::move(*job->rows));
         else
@@ -276,8 +283,11 @@ void DataCommands::FinishRun()
 void DataCommands::Ajouteruncommentaire1Click()
 {
     modalRunner_(*commentDialog_);
-    // However the dialog was closed, its fields are the values from now on.
+    // However the dialog was closed, its fields are the values from now on; the dialog has no
+    // say on what the points measure.
+    const MeasuredQuantity quantity = document_.Values().quantity;
     document_.Values() = commentDialog_->FieldValues();
+    document_.Values().quantity = quantity;
     document_.Values().quantitiesConfirmed = true;
     emit CommentChanged(document_.Values().currentComment);
 }

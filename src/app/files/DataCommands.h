@@ -99,6 +99,8 @@ signals:
     void HeldCopySaved();
     // The held copy now holds other points (the end of a run, an open).
     void HeldCopyTaken();
+    // A file read measures `quantity`: said before its points fill the table.
+    void QuantityRead(MeasuredQuantity quantity);
 
 private:
     bool RefusedDuringRun();

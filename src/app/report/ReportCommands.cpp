@@ -55,6 +55,11 @@ LabReport::Content ReportCommands::Content() const
     content.table = PointTableExport::FromRecord(record_);
     // The table above has read every volume: the points are complete. During a run there are
     // no volumes yet, hence no results.
+    if (!record_.TimeMode() && MeasuredQuantities::IsConductivity(content.quantities.quantity)) {
+        if (conductimetricLines_)
+            content.results = conductimetricLines_();
+        return content;
+    }
     if (!record_.TimeMode())
         content.results = EquivalenceResults::ReportLines(
             EquivalenceResults::Find(record_.VolumePoints(), beakerContent_(), content.quantities));

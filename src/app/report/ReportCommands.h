@@ -46,6 +46,8 @@ public:
     // the fitted model, when one stands.
     void SetTangentLines(LinesProvider lines) { tangentLines_ = std::move(lines); }
     void SetModelLines(LinesProvider lines) { modelLines_ = std::move(lines); }
+    // A conductivity record's results, printed in the place of the pH's.
+    void SetConductimetricLines(LinesProvider lines) { conductimetricLines_ = std::move(lines); }
     void SetDataFolder(TextProvider folder) { dataFolder_ = std::move(folder); }
     void SetFileDialogRunner(FileDialogRunner runner) { fileDialogRunner_ = std::move(runner); }
     void SetPrintDialogRunner(PrintDialogRunner runner) { printDialogRunner_ = std::move(runner); }
@@ -71,6 +73,7 @@ private:
     ContentProvider beakerContent_;
     LinesProvider tangentLines_;
     LinesProvider modelLines_;
+    LinesProvider conductimetricLines_;
     TextProvider dataFolder_;
     FileDialogRunner fileDialogRunner_;
     PrintDialogRunner printDialogRunner_;

@@ -5,6 +5,8 @@
 #include <QMenu>
 #include <QMenuBar>
 
+#include <utility>
+
 namespace {
 QAction* Item(QMenu* menu, const QString& caption, const QString& name, const QKeySequence& shortcut = {})
 {
@@ -45,6 +47,7 @@ MainMenu BuildMainMenu(QMenuBar* bar)
     QMenu* edition = bar->addMenu(QStringLiteral("&Edition"));
     m.Ajouteruncommentaire1
         = Item(edition, QStringLiteral("&Ajouter un commentaire"), QStringLiteral("Ajouteruncommentaire1"));
+    m.Saisiemanuelle1 = Item(edition, QStringLiteral("Saisie &manuelle..."), QStringLiteral("Saisiemanuelle1"));
     edition->addSeparator();
     m.Eliminerdespoints1
         = Item(edition, QStringLiteral("&Diminuer le nombre de points"), QStringLiteral("Eliminerdespoints1"));
@@ -75,6 +78,24 @@ MainMenu BuildMainMenu(QMenuBar* bar)
     }
     m.CarteKestrola1->setChecked(true);
     m.CarteBrinmox1->setEnabled(false);
+    parametrer->addSeparator();
+    QMenu* grandeur = parametrer->addMenu(QStringLiteral("&Grandeur mesurée"));
+    grandeur->setObjectName(QStringLiteral("Grandeurmesuree1"));
+    auto* quantities = new QActionGroup(grandeur);
+    m.GrandeurPH1 = Item(grandeur, QStringLiteral("&pH"), QStringLiteral("GrandeurPH1"));
+    m.GrandeurConductivite1 = Item(grandeur, QStringLiteral("C&onductivité"), QStringLiteral("GrandeurConductivite1"));
+    grandeur->addSeparator();
+    auto* units = new QActionGroup(grandeur);
+    m.UniteMilliSiemens1 = Item(grandeur, QStringLiteral("en &mS/cm"), QStringLiteral("UniteMilliSiemens1"));
+    m.UniteMicroSiemens1
+        = Item(grandeur, QStringLiteral("en µ&S/cm (solutions diluées)"), QStringLiteral("UniteMicroSiemens1"));
+    for (auto [item, group] : {std::pair{m.GrandeurPH1, quantities}, std::pair{m.GrandeurConductivite1, quantities},
+                               std::pair{m.UniteMilliSiemens1, units}, std::pair{m.UniteMicroSiemens1, units}}) {
+        item->setCheckable(true);
+        group->addAction(item);
+    }
+    m.GrandeurPH1->setChecked(true);
+    m.UniteMilliSiemens1->setChecked(true);
     parametrer->addSeparator();
     m.Rseau1 = Item(parametrer, QStringLiteral("&Réseau"), QStringLiteral("Rseau1"));
 

@@ -17,6 +17,7 @@ struct MainMenu {
     QAction* Quitter1 = nullptr;
     QAction* Quitteretlancernavigateur1 = nullptr;
     QAction* Ajouteruncommentaire1 = nullptr;
+    QAction* Saisiemanuelle1 = nullptr;
     QAction* Eliminerdespoints1 = nullptr;
     QAction* Rtablirtouslespoints1 = nullptr;
     QAction* Copiersparateurdcimal1 = nullptr;
@@ -29,6 +30,11 @@ struct MainMenu {
     QAction* CarteBrinmox1 = nullptr;
     QAction* InterfaceUSB1 = nullptr;
     QAction* Rseau1 = nullptr;
+    // "&Grandeur mesurée": the quantity, and the conductivity's unit.
+    QAction* GrandeurPH1 = nullptr;
+    QAction* GrandeurConductivite1 = nullptr;
+    QAction* UniteMilliSiemens1 = nullptr;
+    QAction* UniteMicroSiemens1 = nullptr;
     QAction* Conseils1 = nullptr;  // "Ai&de rapide" on the menu bar itself
     QAction* Index1 = nullptr;
     QAction* Aiderapide1 = nullptr;

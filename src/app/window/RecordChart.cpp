@@ -190,13 +190,46 @@ void RecordChart::FlushPending()
     Redraw();
 }
 
+void RecordChart::SetQuantity(MeasuredQuantity quantity)
+{
+    quantity_ = quantity;
+    axisY_->setTitleText(MeasuredQuantities::IsConductivity(quantity)
+                             ? QStringLiteral("Conductivité σ, en %1").arg(MeasuredQuantities::Unit(quantity))
+                             : QStringLiteral("pH"));
+    if (!chart_->title().trimmed().isEmpty())
+        OnTitlesChanged(record_.TimeMode());
+    if (!zoomed_) {
+        FitAxes();
+        Redraw();
+    }
+}
+
+ChartViewport::Range RecordChart::WholeY() const
+{
+    if (!MeasuredQuantities::IsConductivity(quantity_))
+        return {kWholeLowPH, kWholeHighPH};
+    double high = 0.0;
+    for (const QPointF& p : points_)
+        high = std::max(high, p.y());
+    // From 0, so that the break of slope reads against the origin, up to a round value.
+    if (!(high > 0.0))
+        return {0.0, 1.0};
+    const double power = std::pow(10.0, std::floor(std::log10(high * 1.05)));
+    for (double step : {1.0, 1.5, 2.0, 2.5, 3.0, 4.0, 5.0, 6.0, 8.0, 10.0})
+        if (step * power >= high * 1.05)
+            return {0.0, step * power};
+    return {0.0, 10.0 * power};
+}
+
 void RecordChart::OnTitlesChanged(bool timeMode)
 {
+    // The symbol for a conductivity: the designed chart has no width for a longer title.
+    const QString name = MeasuredQuantities::IsConductivity(quantity_) ? QStringLiteral("σ") : QStringLiteral("pH");
     if (timeMode) {
-        chart_->setTitle(QStringLiteral("pH, fonction de la date t"));
+        chart_->setTitle(QStringLiteral("%1, fonction de la date t").arg(name));
         axisX_->setTitleText(QStringLiteral("Date t en secondes"));
     } else {
-        chart_->setTitle(QStringLiteral("pH, fonction du volume v de réactif versé"));
+        chart_->setTitle(QStringLiteral("%1, fonction du volume v de réactif versé").arg(name));
         axisX_->setTitleText(QStringLiteral("Volume v de réactif versé, en millilitres"));
     }
     chart_->update();
@@ -246,8 +279,11 @@ void RecordChart::FitAxes()
     axisX_->setRange(low, high);
     if (whole)
         axisX_->applyNiceNumbers();
-    axisY_->setRange(kWholeLowPH, kWholeHighPH);
-    axisY_->setLabelFormat(kWholeLabelFormat);
+    const ChartViewport::Range y = WholeY();
+    axisY_->setRange(y.low, y.high);
+    const bool pH = !MeasuredQuantities::IsConductivity(quantity_);
+    axisY_->setLabelFormat(pH ? kWholeLabelFormat : QString());
+    axisY_->setTickCount(pH ? kWholeTicksPH : 6);
 }
 
 void RecordChart::ZoomedTicks()
@@ -301,7 +337,7 @@ void RecordChart::ZoomAround(QPointF pixel, double factor)
     // Out as far as the whole curve or beyond: that is the whole curve, followed again.
     const std::optional<ChartViewport::Range> whole = WholeX();
     if (factor > 1.0 && whole && zoomed.X().Contains(*whole)
-        && zoomed.Y().Contains({kWholeLowPH, kWholeHighPH})) {
+        && zoomed.Y().Contains(WholeY())) {
         ShowWholeCurve();
         return;
     }
@@ -328,8 +364,13 @@ QString RecordChart::ReadoutAt(QPointF pixel) const
     const bool timeMode = record_.TimeMode();
     // In time mode X is the ordinal of the sample; the readout gives its time.
     const double toShown = timeMode ? RunTiming::kSamplePeriodS : 1.0;
-    const auto text = [timeMode](const QString& x, const QString& pH) {
-        return (timeMode ? QStringLiteral("t = %1 s ; pH = %2") : QStringLiteral("V = %1 mL ; pH = %2")).arg(x, pH);
+    const QString symbol = MeasuredQuantities::IsConductivity(quantity_) ? QStringLiteral("σ") : QStringLiteral("pH");
+    const QString unit = MeasuredQuantities::IsConductivity(quantity_)
+        ? QLatin1Char(' ') + MeasuredQuantities::Unit(quantity_)
+        : QString();
+    const auto text = [timeMode, symbol, unit](const QString& x, const QString& y) {
+        return (timeMode ? QStringLiteral("t = %1 s ; %3 = %2%4") : QStringLiteral("V = %1 mL ; %3 = %2%4"))
+            .arg(x, y, symbol, unit);
     };
     const qsizetype near = view.NearestPoint(points_, pixel, kPointRadiusPx);
     if (near >= 0) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "data/ChartViewport.h"
+#include "data/MeasuredQuantity.h"
 
 #include <QChartView>
 #include <QList>
@@ -66,11 +67,16 @@ public:
     using OtherCurvesRange = std::function<std::optional<ChartViewport::Range>()>;
     void SetOtherCurvesRange(OtherCurvesRange range) { otherCurvesRange_ = std::move(range); }
 
+    // What the points measure: the axis title, the chart's title, the readout and the whole
+    // curve's range (pH 0 to 14; a conductivity from 0 to a round value above its highest).
+    void SetQuantity(MeasuredQuantity quantity);
+    MeasuredQuantity Quantity() const { return quantity_; }
+
     void ZoomAround(QPointF pixel, double factor);
     void PanBy(QPointF pixelDelta);
 
 public slots:
-    // "Vue complète": the whole curve, pH 0 to 14; a run is followed again.
+    // "Vue complète": the whole curve (pH 0 to 14); a run is followed again.
     void ShowWholeCurve();
     // "Réticule": lines through the pointer, or through the record point it is on.
     void SetCrosshair(bool shown);
@@ -100,6 +106,7 @@ private:
     void FitAxes();
     // The X range of the whole curve: the record's points and the other curves shown.
     std::optional<ChartViewport::Range> WholeX() const;
+    ChartViewport::Range WholeY() const;
     void ZoomedTicks();
     void SetView(const ChartViewport& view);
     void Redraw();
@@ -123,4 +130,5 @@ private:
     QGraphicsLineItem* crossX_;
     QGraphicsLineItem* crossY_;
     OtherCurvesRange otherCurvesRange_;
+    MeasuredQuantity quantity_ = MeasuredQuantity::PH;
 };

@@ -135,6 +135,7 @@ TFAcquisition::TFAcquisition(Clock& clock, BoardSetup board, const MessageEndpoi
     // The table's column captions from the start; a run or an open fills in the rest.
     record_->SetCell(MeasurementRecord::ColPH, 0, QStringLiteral("pH"));
     record_->SetCell(MeasurementRecord::ColVolume, 0, QStringLiteral("volume en L"));
+    CreateQuantityAndTyping();
     move(198, 16);
     resize(571, 575);
 }
@@ -173,6 +174,8 @@ QString TFAcquisition::ChangeBoard(BoardSetup board)
         benchWindow_->show();
     }
     SetStatusText(board_.message);
+    // A new bench starts with the pH electrode: its probe follows the quantity measured.
+    ApplyQuantity(record_->Quantity());
     return QString();
 }
 

@@ -2,6 +2,7 @@
 
 #include "board/BoardReading.h"
 #include "board/BoardSetup.h"
+#include "data/MeasuredQuantity.h"
 #include "net/MsgWire.h"
 #include "window/MainMenu.h"
 
@@ -18,6 +19,8 @@ class CalibrationMemory;
 class DataCommands;
 class HelpController;
 class Launchers;
+class ManualEntryPanel;
+class QuantityChoice;
 class TAboutBox;
 class TFDgReseau;
 class TMainMsgServer;
@@ -82,6 +85,12 @@ public:
     HelpController& Help() { return *help_; }
     Launchers& Launcher() { return *launchers_; }
     BenchWindow* Bench() const { return benchWindow_.get(); }
+    // "Paramétrer > Grandeur mesurée" and "Edition > Saisie manuelle...".
+    QuantityChoice& Quantity() { return *quantityChoice_; }
+    ManualEntryPanel& ManualEntry() { return *manualEntry_; }
+    // What the record measures from now on: the document, the table, the chart, the analysis,
+    // the value's caption and the bench's probe follow it.
+    void ApplyQuantity(MeasuredQuantity quantity);
 
     // The windows the menu opens, created with the main window and living as long.
     TAboutBox* AboutBox = nullptr;
@@ -123,6 +132,7 @@ public:
     QFrame* Edit9 = nullptr;         // coloured frame around Button1
     QLabel* Label6 = nullptr;        // "U2, en V"
     QLabel* Label8 = nullptr;        // count caption
+    QLabel* LabelGrandeur = nullptr;  // "p&H" over Edit2, or the conductivity's unit
     QGroupBox* RadioGroup1 = nullptr;
     QButtonGroup* RadioGroup1Items = nullptr;  // 0 "Sonde sur voie 1", 1 "Voie 1 - voie 2"
     QTableView* StringGrid1 = nullptr;
@@ -151,6 +161,8 @@ private:
     void ConnectCalibration();
     void CreateCommands();
     void ConnectMenu();
+    // The quantity's menu and the typed series (TFAcquisitionQuantity.cpp).
+    void CreateQuantityAndTyping();
     // A reading the board could not take: the driver's status in the status bar, an exception
     // in the error box.
     void ShowBoardFailure(const BoardReading& reading);
@@ -183,6 +195,8 @@ private:
     CalibrationController* calibration_ = nullptr;
     CalibrationMemory* memory_ = nullptr;
     AnalysisCommands* analysis_ = nullptr;
+    QuantityChoice* quantityChoice_ = nullptr;
+    ManualEntryPanel* manualEntry_ = nullptr;
     std::function<bool()> askQuitDuringRun_;
 
     DataCommands* dataCommands_ = nullptr;

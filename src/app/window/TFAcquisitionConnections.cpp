@@ -4,10 +4,12 @@
 #include "acquisition/CalibrationController.h"
 #include "acquisition/CalibrationMemory.h"
 #include "acquisition/ElectrodeCalibration.h"
+#include "acquisition/ManualEntryPanel.h"
 #include "acquisition/MeasurementRun.h"
 #include "acquisition/RunRecovery.h"
 #include "acquisition/StoredCalibration.h"
 #include "analysis/AnalysisCommands.h"
+#include "analysis/ConductimetryCommands.h"
 #include "analysis/ModelCommands.h"
 #include "analysis/TangentCommands.h"
 #include "board/BenchWindow.h"
@@ -60,7 +62,7 @@ void TFAcquisition::ConnectRun()
             }));
     connect(run_, &MeasurementRun::Reading, this, Guarded([this](double volts, double pH) {
                 Edit1->setText(NumberText::Fixed(volts, 4, 3));
-                Edit2->setText(NumberText::Fixed(pH, 4, 2));
+                Edit2->setText(MeasuredQuantities::ValueText(record_->Quantity(), pH));
             }));
     connect(run_, &MeasurementRun::NextVolumeChanged, this,
             Guarded([this](double millilitres) { Edit3->setText(NumberText::General(millilitres)); }));
@@ -118,7 +120,7 @@ void TFAcquisition::CreateCompanions()
     connect(dataCommands_, &DataCommands::PointCountChanged, this,
             Guarded([this](int count) { Edit6->setText(QString::number(count)); }));
     connect(dataCommands_, &DataCommands::CommentChanged, Edit7, &QLineEdit::setText);
-    dataCommands_->SetRunInProgress([this] { return run_->Measuring(); });
+    dataCommands_->SetRunInProgress([this] { return run_->Measuring() || (manualEntry_ && manualEntry_->Typing()); });
     run_->SetFinishRun([this] { dataCommands_->FinishRun(); });
     recovery_ = new RunRecovery(
         StartupValues::StateDir(),
@@ -129,7 +131,11 @@ void TFAcquisition::CreateCompanions()
     connect(run_, &MeasurementRun::SampleTaken, recovery_, Guarded(recovery_, &RunRecovery::Sample));
     connect(run_, &MeasurementRun::Pressed, recovery_, Guarded(recovery_, &RunRecovery::Press));
     connect(run_, &MeasurementRun::RunEnded, recovery_, Guarded(recovery_, &RunRecovery::EndRun));
-    recovery_->SetRecover([this](const RecoveryFile::Contents& left) { return run_->Recover(left); });
+    recovery_->SetRecover([this](const RecoveryFile::Contents& left) {
+        // Taken back in what it measured, as typed points or as a run.
+        ApplyQuantity(left.quantity);
+        return left.typed.empty() ? run_->Recover(left) : ManualEntry().Recover(left);
+    });
     connect(dataCommands_, &DataCommands::HeldCopySaved, recovery_, Guarded(recovery_, &RunRecovery::HeldCopySaved));
     connect(dataCommands_, &DataCommands::HeldCopyTaken, recovery_, Guarded(recovery_, &RunRecovery::HeldCopyReplaced));
     SetFileOpener([this](const QString& path) { dataCommands_->OpenNamedFile(path); });
@@ -177,6 +183,13 @@ void TFAcquisition::CreateCommands()
     // what the press or the keeping had to say.
     connect(calibration_, &CalibrationController::Completed, this,
             Guarded([this](const ElectrodeCalibration::PressResult& press) {
+                // A conductimeter's line is kept apart; the electrode check is the pH's.
+                if (MeasuredQuantities::IsConductivity(electrode_->Quantity())) {
+                    const QString notKept = memory_->CompletedCell();
+                    if (!notKept.isEmpty())
+                        SetStatusText(notKept);
+                    return;
+                }
                 const QString notKept = memory_->Completed(press);
                 if (!notKept.isEmpty())
                     SetStatusText(notKept);
@@ -199,6 +212,7 @@ void TFAcquisition::CreateCommands()
     // results, as the copy does.
     AnalysisCommands* analysis = analysis_;
     report->SetTangentLines([analysis] { return analysis->Tangents().ReportLines(); });
+    report->SetConductimetricLines([analysis] { return analysis->Conductimetry().ReportLines(); });
     report->SetModelLines([analysis] { return analysis->Model().ReportLines(); });
     // A model of two species gives each its own step's concentration.
     report->SetBeakerContent([analysis] { return analysis->Model().BeakerContent(); });

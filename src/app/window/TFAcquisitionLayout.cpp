@@ -124,7 +124,9 @@ QWidget* TFAcquisition::BuildLeftPanel()
     resultLayout->addWidget(Label6);
     resultLayout->addWidget(Edit4);
     Edit2 = Field(QStringLiteral("Edit2"), QStringLiteral("0"), 22, true);
-    resultLayout->addWidget(Caption(QStringLiteral("p&H"), Edit2));
+    LabelGrandeur = Caption(QStringLiteral("p&H"), Edit2);
+    LabelGrandeur->setObjectName(QStringLiteral("LabelGrandeur"));
+    resultLayout->addWidget(LabelGrandeur);
     resultLayout->addWidget(Edit2);
     auto* countRow = new QHBoxLayout;
     Label8 = Caption(QStringLiteral("Nombre de points mesurés"));

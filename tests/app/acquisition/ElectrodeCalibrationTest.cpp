@@ -1,6 +1,8 @@
 #include "acquisition/ElectrodeCalibration.h"
 #include "acquisition/KeyFilter.h"
+#include "board/SimulatedBench.h"
 #include "data/ConvertError.h"
+#include "data/NumberText.h"
 
 #include <gtest/gtest.h>
 
@@ -125,3 +127,40 @@ TEST(KeyFilterTest, MapsEveryCharacterClassInBothStates)
 }
 
 }  // namespace
+
+TEST(ElectrodeCalibrationCellTest, TwoPointsInWaterAndTheStandardGiveTheMetersLawBackInEitherUnit)
+{
+    struct Case {
+        MeasuredQuantity quantity;
+        const char* water;     // what the first press proposes
+        const char* standard;  // what the second proposes
+        double factor;         // the unit's value of 1 mS/cm
+    };
+    const Case cases[] = {{MeasuredQuantity::ConductivityMilliSiemens, "0", "1,413", 1.0},
+                          {MeasuredQuantity::ConductivityMicroSiemens, "0", "1413", 1000.0}};
+    for (const Case& c : cases) {
+        ElectrodeCalibration cell;
+        cell.SetQuantity(c.quantity);
+        const auto first = cell.Press(QString());
+        EXPECT_EQ(first.bufferText, QString::fromUtf8(c.water));
+        EXPECT_EQ(first.caption, QStringLiteral("&Valider σ ") + QString::fromUtf8(c.water));
+        EXPECT_EQ(first.instruction, ElectrodeCalibration::kWaterInstruction);
+        // The bench's conductimeter in distilled water, then in the standard.
+        cell.ElectrodeVoltage(SimulatedBench::CellVoltage(SimulatedBench::kDistilledWaterMSPerCm), 0.0);
+        const auto second = cell.Press(NumberText::General(SimulatedBench::kDistilledWaterMSPerCm * c.factor));
+        EXPECT_EQ(second.bufferText, QString::fromUtf8(c.standard));
+        cell.ElectrodeVoltage(SimulatedBench::CellVoltage(SimulatedBench::kKClStandardMSPerCm), 0.0);
+        EXPECT_TRUE(cell.Press(second.bufferText).statusMessage.isEmpty());
+        EXPECT_FALSE(cell.Calibrating());
+        for (const double sigma : {0.05, 2.5, 12.0})
+            EXPECT_NEAR(cell.Value(SimulatedBench::CellVoltage(sigma)), sigma * c.factor, 1e-9 * c.factor);
+        // The pH line is not touched by the cell's.
+        EXPECT_DOUBLE_EQ(cell.VoltageToPH(0.0), 7.0);
+    }
+    ElectrodeCalibration equal;
+    equal.SetQuantity(MeasuredQuantity::ConductivityMilliSiemens);
+    equal.Press(QString());
+    equal.Press(QStringLiteral("0"));
+    EXPECT_EQ(equal.Press(QStringLiteral("1,413")).statusMessage, ElectrodeCalibration::kEqualCellVoltagesMessage);
+    EXPECT_DOUBLE_EQ(equal.CellSlope(), ElectrodeCalibration::kStandardCellSlope);
+}

@@ -129,7 +129,9 @@ TEST_F(AnalysisCommandsTest, MenuFollowsParametrer)
         if (!action->isSeparator())
             items << action->text();
     EXPECT_EQ(items, (QStringList{QStringLiteral("&Dérivée dpH/dV"), QStringLiteral("Dérivée &seconde"),
-                                  QStringLiteral("&Point d'équivalence"), QStringLiteral("Méthode des &tangentes"),
+                                  QStringLiteral("&Point d'équivalence"),
+                                  QStringLiteral("D&omaines des droites (conductimétrie)..."),
+                                  QStringLiteral("Méthode des &tangentes"),
                                   QStringLiteral("&Modéliser..."), QStringLiteral("Diagramme de distri&bution"),
                                   QStringLiteral("Distribution en fonction du p&H..."), QStringLiteral("Copier les &résultats"),
                                   QStringLiteral("Vue &complète"), QStringLiteral("Réticu&le"),
