@@ -123,7 +123,7 @@ TEST_F(ModelCommandsTest, FitsTheWeakAcidAndDrawsItOverTheRecord)
     });
 
     static const QRegularExpression pattern(QStringLiteral(
-        "^Modèle : Ca = \\((\\d,\\d+) ± (\\d,\\d+)\\)E-2 mol/L ; pKa = (\\d,\\d+) ± (\\d,\\d+) ; "
+        "^Modèle : Ca = \\((\\d,\\d+) ± (\\d,\\d+)\\) × 10⁻² mol/L ; pKa = (\\d,\\d+) ± (\\d,\\d+) ; "
         "écart-type (\\d,\\d\\d) pH ; Ve = (\\d+,\\d\\d) mL$"));
     const QRegularExpressionMatch match = pattern.match(window->StatusText());
     ASSERT_TRUE(match.hasMatch()) << window->StatusText().toStdString();
