@@ -3,6 +3,7 @@
 #include "acquisition/ElectrodeCalibration.h"
 #include "analysis/ModelCommands.h"
 #include "analysis/TangentCommands.h"
+#include "analysis/UncertaintyCommands.h"
 #include "data/ConvertError.h"
 #include "data/ElectrodeCheck.h"
 #include "data/MeasurementRecord.h"
@@ -75,6 +76,7 @@ AnalysisCommands::AnalysisCommands(MeasurementRecord& record, RecordChart& chart
     , status_(std::move(status))
     , model_(new ModelCommands(record, chart, status_, this))
     , tangents_(new TangentCommands(record, chart, status_, [this] { return ReadPoints(); }, this))
+    , uncertainty_(new UncertaintyCommands(this))
     , dataFolder_([] { return QDir::currentPath(); })
     , fileDialogRunner_(RunFileDialog)
     , redraw_(new QTimer(this))
@@ -83,6 +85,27 @@ AnalysisCommands::AnalysisCommands(MeasurementRecord& record, RecordChart& chart
     redraw_->setInterval(RecordChart::kRedrawIntervalMs);
     connect(redraw_, &QTimer::timeout, this, Guarded(this, &AnalysisCommands::FlushDerivative));
     ConnectRecord();
+    ConnectUncertainties();
+}
+
+void AnalysisCommands::ConnectUncertainties()
+{
+    UncertaintyCommands::Hooks hooks;
+    hooks.quantities = [this] { return quantities_ ? quantities_() : HeaderValues(); };
+    hooks.points = [this] { return ReadPoints(); };
+    hooks.tangentVe = [this] {
+        const auto& result = tangents_->LastResult();
+        return result ? std::optional<double>(result->volumeMl) : std::nullopt;
+    };
+    hooks.model = [this]() -> std::optional<UncertaintyCommands::ModelFound> {
+        const auto& fit = model_->LastFit();
+        if (!fit || !fit->beakerMolPerL)
+            return std::nullopt;
+        return UncertaintyCommands::ModelFound{fit->equivalenceMl, fit->beakerMolPerL->value,
+                                               fit->beakerMolPerL->uncertainty};
+    };
+    hooks.dialogOwner = [this] { return chart_.window(); };
+    uncertainty_->SetHooks(std::move(hooks));
 }
 
 QLineSeries* AnalysisCommands::DerivativeSeries() const
@@ -142,6 +165,7 @@ QMenu* AnalysisCommands::AttachMenu(QMenuBar* bar, QAction* after)
         = Item(menu_, QStringLiteral("Méthode des &tangentes"), QStringLiteral("Methodedestangentes1"));
     modeliser_ = Item(menu_, QStringLiteral("&Modéliser..."), QStringLiteral("Modeliser1"));
     copierResultats_ = Item(menu_, QStringLiteral("Copier les &résultats"), QStringLiteral("Copierlesresultats1"));
+    uncertainty_->AddAction(menu_, copierResultats_);
     menu_->addSeparator();
     // The chart's own view: whole curve and crosshair.
     vueComplete_ = Item(menu_, QStringLiteral("Vue &complète"), QStringLiteral("Vuecomplete1"));
@@ -379,6 +403,8 @@ void AnalysisCommands::PointEquivalenceClick()
     QString text = TitrationAnalysis::ResultText(equivalence_);
     if (equivalence_)
         text += TitrationConcentration::StatusSuffix(ConcentrationFor(*equivalence_));
+    if (equivalence_)
+        text += uncertainty_->StatusSuffix(equivalence_->volumeMl);
     status_(text);
     if (equivalence_)
         ShowMark(equivalence_->volumeMl);
@@ -428,6 +454,8 @@ void AnalysisCommands::CopierResultatsClick()
     } else {
         status_(TitrationAnalysis::NotFoundText());
     }
+    // The uncertainties of every method that ran, after the concentration.
+    text += uncertainty_->ClipboardLines();
     // Then the method of tangents, when it ran on these points.
     text += tangents_->ClipboardLines();
     // The model's lines come last, whatever other results come before them.

@@ -24,6 +24,7 @@ class QTimer;
 class QValueAxis;
 class RecordChart;
 class TangentCommands;
+class UncertaintyCommands;
 
 // The "A&nalyse" menu: the derivative dpH/dV and the second derivative drawn on Chart1 against
 // a right-hand axis of their own (one scale for both when both are shown: the designed window
@@ -87,6 +88,8 @@ public:
     ModelCommands& Model() const { return *model_; }
     // "Méthode des &tangentes": the construction and its result.
     TangentCommands& Tangents() const { return *tangents_; }
+    // "&Incertitudes...": the tolerances kept and every method's uncertainties.
+    UncertaintyCommands& Uncertainties() const { return *uncertainty_; }
 
     // The last equivalence found by "&Point d'équivalence", until the record changes.
     const std::optional<TitrationAnalysis::Equivalence>& LastEquivalence() const { return equivalence_; }
@@ -128,12 +131,15 @@ private:
     std::optional<TitrationAnalysis::Equivalence> ComputeEquivalence() const;
     std::optional<double> ConcentrationFor(const TitrationAnalysis::Equivalence& found) const;
     void WriteImage(const QString& path, bool svg);
+    // Hands the uncertainties the methods' results.
+    void ConnectUncertainties();
 
     MeasurementRecord& record_;
     RecordChart& chart_;
     StatusSetter status_;
     ModelCommands* model_;
     TangentCommands* tangents_;
+    UncertaintyCommands* uncertainty_;
     FolderProvider dataFolder_;
     FileDialogRunner fileDialogRunner_;
     QuantitiesProvider quantities_;

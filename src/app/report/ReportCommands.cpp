@@ -59,6 +59,8 @@ LabReport::Content ReportCommands::Content() const
             content.results = LabReport::ResultLines(
                 *found, TitrationConcentration::BeakerConcentration(found->volumeMl, content.quantities));
     }
+    if (uncertaintyLines_)
+        content.results += uncertaintyLines_();
     if (tangentLines_)
         content.results += tangentLines_();
     if (modelLines_)
@@ -142,7 +144,8 @@ void ReportCommands::ExporterenPDF1Click()
 
 void ReportCommands::Exporterletableau1Click()
 {
-    const QByteArray bytes = PointTableExport::CsvBytes(PointTableExport::FromRecord(record_));
+    const QByteArray bytes = PointTableExport::CsvBytes(PointTableExport::FromRecord(record_),
+                                                        uncertaintyTable_ ? uncertaintyTable_() : QString());
     const QString path = AskPath(QStringLiteral("Exportation du tableau pour un tableur"),
                                  QStringLiteral("Fichiers CSV (*.csv)"), QStringLiteral("csv"));
     if (path.isEmpty())

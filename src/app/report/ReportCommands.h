@@ -42,6 +42,10 @@ public:
     // the fitted model, when one stands.
     void SetTangentLines(LinesProvider lines) { tangentLines_ = std::move(lines); }
     void SetModelLines(LinesProvider lines) { modelLines_ = std::move(lines); }
+    // The uncertainties: printed after the concentration, and in the spreadsheet file after the
+    // table (caption TAB value CR per line, as they are copied).
+    void SetUncertaintyLines(LinesProvider lines) { uncertaintyLines_ = std::move(lines); }
+    void SetUncertaintyTable(TextProvider lines) { uncertaintyTable_ = std::move(lines); }
     void SetDataFolder(TextProvider folder) { dataFolder_ = std::move(folder); }
     void SetFileDialogRunner(FileDialogRunner runner) { fileDialogRunner_ = std::move(runner); }
     void SetPrintDialogRunner(PrintDialogRunner runner) { printDialogRunner_ = std::move(runner); }
@@ -66,6 +70,8 @@ private:
     QuantitiesProvider quantities_;
     LinesProvider tangentLines_;
     LinesProvider modelLines_;
+    LinesProvider uncertaintyLines_;
+    TextProvider uncertaintyTable_;
     TextProvider dataFolder_;
     FileDialogRunner fileDialogRunner_;
     PrintDialogRunner printDialogRunner_;

@@ -10,6 +10,7 @@
 #include "analysis/AnalysisCommands.h"
 #include "analysis/ModelCommands.h"
 #include "analysis/TangentCommands.h"
+#include "analysis/UncertaintyCommands.h"
 #include "board/BenchWindow.h"
 #include "chemistry/TitrationFit.h"
 #include "data/DataFolder.h"
@@ -196,6 +197,8 @@ void TFAcquisition::CreateCommands()
     // results, as the copy does.
     AnalysisCommands* analysis = analysis_;
     report->SetTangentLines([analysis] { return analysis->Tangents().ReportLines(); });
+    report->SetUncertaintyLines([analysis] { return analysis->Uncertainties().ReportLines(); });
+    report->SetUncertaintyTable([analysis] { return analysis->Uncertainties().ClipboardLines(); });
     report->SetModelLines([analysis] {
         const auto& fit = analysis->Model().LastFit();
         if (!fit)
