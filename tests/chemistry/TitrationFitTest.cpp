@@ -1,4 +1,5 @@
 #include "chemistry/TitrationFit.h"
+#include "chemistry/FitText.h"
 
 #include "QtPrinters.h"
 
@@ -175,6 +176,8 @@ TEST(TitrationFit, TextsRoundToTheUncertainty)
     EXPECT_EQ(ResultText(r), QStringLiteral("Modèle : Ca = (1,000 ± 0,041) × 10⁻² mol/L ; décalage du pH = 0,00 ± 0,01 ; "
                                             "écart-type 0,03 pH ; Ve = 20,04 mL"));
     EXPECT_TRUE(ClipboardLines(r).startsWith(QStringLiteral("Modèle\tbase forte titrée par un acide fort\r")));
+    // Without a usable uncertainty the value stands alone, to three significant digits.
+    EXPECT_EQ(FitText::Concentration(0.0123456, 0.0), QStringLiteral("1,23 × 10⁻²"));
 }
 
 TEST(TitrationFit, CurveFollowsTheJump)

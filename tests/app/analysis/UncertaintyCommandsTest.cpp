@@ -7,6 +7,7 @@
 #include "data/NumberText.h"
 #include "data/TFDgCommentaire.h"
 #include "files/DataCommands.h"
+#include "report/ReportCommands.h"
 #include "RunFixture.h"
 #include "TestEnvironment.h"
 
@@ -14,10 +15,14 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
+#include <QFile>
+#include <QFileDialog>
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QLineSeries>
+#include <QRegularExpression>
 #include <QSettings>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <cmath>
@@ -125,7 +130,21 @@ TEST_F(UncertaintyCommandsTest, DialogShowsTheBudgetAndTheHistogramAndKeepsWhatI
     EXPECT_TRUE(window->StatusText().endsWith(QStringLiteral("(non compatible)"))) << window->StatusText().toStdString();
     analysis->CopierResultatsClick();
     EXPECT_TRUE(QGuiApplication::clipboard()->text().contains(QStringLiteral("Compatible avec la référence\tnon\r")));
-    EXPECT_EQ(analysis->Uncertainties().ReportLines().size(), 3);
+    const QStringList printed = window->findChild<ReportCommands*>()->Content().results;
+    // Whole lines match: each pattern runs to the line's end.
+    EXPECT_GE(printed.indexOf(QRegularExpression(QStringLiteral("Incertitudes \\(pic de la dérivée\\) : Ve = .*"))), 0)
+        << printed.join(QLatin1Char('\n')).toStdString();
+    EXPECT_GE(printed.indexOf(QRegularExpression(QStringLiteral("Écart normalisé à la référence : z = .*"))), 0);
+    // The spreadsheet file has them after the table.
+    QTemporaryDir folder;
+    const QString csv = folder.filePath(QStringLiteral("dosage.csv"));
+    window->findChild<ReportCommands*>()->SetFileDialogRunner([&](QFileDialog&) { return csv; });
+    window->Menu().Exporterletableau1->trigger();
+    QFile file(csv);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QString written = QString::fromUtf8(file.readAll());
+    EXPECT_TRUE(written.contains(QStringLiteral("\r\n\r\nIncertitudes selon la méthode;pic de la dérivée\r\n")));
+    EXPECT_TRUE(written.contains(QStringLiteral("\r\nCompatible avec la référence;non\r\n")));
 
     // Cancelled, the dialog changes nothing; the next opening shows what was kept.
     Open([&](UncertaintyDialog& dialog) {
