@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QLineSeries>
+#include <QLocale>
 #include <QValueAxis>
 #include <QVBoxLayout>
 
@@ -119,6 +120,9 @@ UncertaintyDialog::UncertaintyDialog(QWidget* parent)
     yAxis_->setLabelFormat(QStringLiteral("%d"));
     chart->legend()->setAlignment(Qt::AlignBottom);
     chart->setAnimationOptions(QChart::NoAnimation);
+    // Axis labels with ',' as every number of the program.
+    chart->setLocale(QLocale(QLocale::French, QLocale::France));
+    chart->setLocalizeNumbers(true);
     view_->setChart(chart);  // the view owns the chart, the chart its series and axes
     view_->setRenderHint(QPainter::Antialiasing);
     view_->setMinimumSize(460, 300);
@@ -278,9 +282,11 @@ void UncertaintyDialog::DrawHistogram(const UncertaintyResults::Entry* entry)
         baseline_->clear();
         meanLine_->clear();
         spreadLine_->clear();
-        xAxis_->setTitleText(QStringLiteral("Ca"));
+        // No draws (no equivalence, or Cb and Va unknown): nothing to show but empty axes.
+        view_->hide();
         return;
     }
+    view_->show();
     const Uncertainty::MonteCarloResult& mc = *entry->monteCarlo;
     const Histogram& h = mc.histogram;
     // The axis in the power of ten of the written result, so its labels read as the result does.
