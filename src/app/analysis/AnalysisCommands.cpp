@@ -1,13 +1,16 @@
 #include "analysis/AnalysisCommands.h"
 
 #include "acquisition/ElectrodeCalibration.h"
+#include "analysis/DistributionCommands.h"
 #include "analysis/ModelCommands.h"
 #include "analysis/TangentCommands.h"
 #include "analysis/UncertaintyCommands.h"
 #include "data/ConvertError.h"
 #include "data/ElectrodeCheck.h"
 #include "data/MeasurementRecord.h"
+#include "data/NumberText.h"
 #include "data/TitrationConcentration.h"
+#include "data/TitrationJumps.h"
 #include "data/WholeFile.h"
 #include "support/AppLog.h"
 #include "support/ErrorBox.h"
@@ -21,6 +24,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGraphicsLayout>
+#include <QGraphicsTextItem>
 #include <QGuiApplication>
 #include <QLineSeries>
 #include <QMenu>
@@ -76,6 +80,7 @@ AnalysisCommands::AnalysisCommands(MeasurementRecord& record, RecordChart& chart
     , status_(std::move(status))
     , model_(new ModelCommands(record, chart, status_, this))
     , tangents_(new TangentCommands(record, chart, status_, [this] { return ReadPoints(); }, this))
+    , distributionCommands_(new DistributionCommands(chart, *model_, status_, this))
     , uncertainty_(new UncertaintyCommands(this))
     , dataFolder_([] { return QDir::currentPath(); })
     , fileDialogRunner_(RunFileDialog)
@@ -97,12 +102,20 @@ void AnalysisCommands::ConnectUncertainties()
         const auto& result = tangents_->LastResult();
         return result ? std::optional<double>(result->volumeMl) : std::nullopt;
     };
+    hooks.peakVe = [this]() -> std::optional<double> {
+        const EquivalenceResults::Results results = ComputeResults();
+        return results.jumps.empty() ? std::nullopt : std::optional<double>(results.jumps.front().volumeMl);
+    };
+    // Ca = Cb Ve / Va holds for one species; a mixture takes its concentrations from two steps.
+    hooks.oneSpecies = [this] { return model_->BeakerContent() == TitrationConcentration::Content::OneSpecies; };
     hooks.model = [this]() -> std::optional<UncertaintyCommands::ModelFound> {
         const auto& fit = model_->LastFit();
-        if (!fit || !fit->beakerMolPerL)
+        if (!fit || fit->model.titration.beaker.size() != 1 || fit->equivalenceMl.empty())
             return std::nullopt;
-        return UncertaintyCommands::ModelFound{fit->equivalenceMl, fit->beakerMolPerL->value,
-                                               fit->beakerMolPerL->uncertainty};
+        for (const MixtureFit::Estimate& e : fit->estimates)
+            if (e.parameter.kind == MixtureFit::Parameter::Kind::Concentration)
+                return UncertaintyCommands::ModelFound{fit->equivalenceMl.front(), e.value, e.uncertainty};
+        return std::nullopt;
     };
     hooks.dialogOwner = [this] { return chart_.window(); };
     uncertainty_->SetHooks(std::move(hooks));
@@ -120,7 +133,23 @@ QValueAxis* AnalysisCommands::RightAxis() const
 
 QLineSeries* AnalysisCommands::EquivalenceMark() const
 {
-    return mark_;
+    return marks_.isEmpty() ? nullptr : marks_.front().data();
+}
+
+QList<QLineSeries*> AnalysisCommands::EquivalenceMarks() const
+{
+    QList<QLineSeries*> marks;
+    for (const QPointer<QLineSeries>& mark : marks_)
+        marks.append(mark.data());
+    return marks;
+}
+
+QList<QGraphicsTextItem*> AnalysisCommands::EquivalenceLabels() const
+{
+    QList<QGraphicsTextItem*> labels;
+    for (const QPointer<QGraphicsTextItem>& label : labels_)
+        labels.append(label.data());
+    return labels;
 }
 
 void AnalysisCommands::ConnectRecord()
@@ -133,14 +162,16 @@ void AnalysisCommands::ConnectRecord()
     connect(&record_, &MeasurementRecord::SampleAppended, this, Guarded(this, &AnalysisCommands::ScheduleDerivative));
     // The derivative shares the chart's X axis: a zoom or pan draws it again for the range.
     connect(&chart_, &RecordChart::ViewChanged, this, Guarded(this, &AnalysisCommands::OnViewChanged));
+    // The equivalences' labels follow their marks when the plot is laid out again.
+    connect(chart_.chart(), &QChart::plotAreaChanged, this, Guarded(this, &AnalysisCommands::PlaceLabels));
 }
 
 void AnalysisCommands::OnViewChanged()
 {
     if ((derivativeShown_ || secondShown_) && rightAxis_ && !redraw_->isActive())
         DrawDerivative();
-    if (equivalence_ && mark_ && chart_.chart()->series().contains(mark_.data()))
-        ShowMark(equivalence_->volumeMl);
+    if (!jumps_.empty() && EquivalenceMark() && chart_.chart()->series().contains(EquivalenceMark()))
+        ShowMarks();
 }
 
 QAction* AnalysisCommands::ParametrerMenuAction(QMenuBar* bar)
@@ -164,6 +195,11 @@ QMenu* AnalysisCommands::AttachMenu(QMenuBar* bar, QAction* after)
     methodeTangentes_
         = Item(menu_, QStringLiteral("Méthode des &tangentes"), QStringLiteral("Methodedestangentes1"));
     modeliser_ = Item(menu_, QStringLiteral("&Modéliser..."), QStringLiteral("Modeliser1"));
+    distribution_ = Item(menu_, QStringLiteral("Diagramme de distri&bution"), QStringLiteral("Diagrammededistribution1"));
+    distribution_->setCheckable(true);
+    distributionCommands_->SetAction(distribution_);
+    distributionPH_ = Item(menu_, QStringLiteral("Distribution en fonction du p&H..."),
+                           QStringLiteral("DistributionenfonctiondupH1"));
     copierResultats_ = Item(menu_, QStringLiteral("Copier les &résultats"), QStringLiteral("Copierlesresultats1"));
     uncertainty_->AddAction(menu_, copierResultats_);
     menu_->addSeparator();
@@ -182,6 +218,10 @@ QMenu* AnalysisCommands::AttachMenu(QMenuBar* bar, QAction* after)
             Guarded(tangents_, &TangentCommands::MethodedestangentesClick));
     connect(pointEquivalence_, &QAction::triggered, this, Guarded(this, &AnalysisCommands::PointEquivalenceClick));
     connect(modeliser_, &QAction::triggered, model_, Guarded(model_, &ModelCommands::ModeliserClick));
+    connect(distribution_, &QAction::toggled, distributionCommands_,
+            Guarded(distributionCommands_, &DistributionCommands::DiagrammeClick));
+    connect(distributionPH_, &QAction::triggered, distributionCommands_,
+            Guarded(distributionCommands_, &DistributionCommands::ContrePHClick));
     connect(copierResultats_, &QAction::triggered, this, Guarded(this, &AnalysisCommands::CopierResultatsClick));
     connect(enregistrerGraphique_, &QAction::triggered, this, Guarded(this, &AnalysisCommands::EnregistrerGraphiqueClick));
 
@@ -198,6 +238,7 @@ void AnalysisCommands::OnRecordChanged()
 {
     // The equivalence found belongs to the points it was found on.
     equivalence_.reset();
+    jumps_.clear();
     HideMark();
     ScheduleDerivative();
 }
@@ -385,76 +426,125 @@ QList<QPointF> AnalysisCommands::ReadPoints() const
     return points;
 }
 
-std::optional<TitrationAnalysis::Equivalence> AnalysisCommands::ComputeEquivalence() const
+EquivalenceResults::Results AnalysisCommands::ComputeResults() const
 {
-    return TitrationAnalysis::FindEquivalence(ReadPoints());
-}
-
-std::optional<double> AnalysisCommands::ConcentrationFor(const TitrationAnalysis::Equivalence& found) const
-{
-    if (!quantities_)
-        return std::nullopt;
-    return TitrationConcentration::BeakerConcentration(found.volumeMl, quantities_());
+    return EquivalenceResults::Find(ReadPoints(), model_->BeakerContent(),
+                                    quantities_ ? quantities_() : HeaderValues());
 }
 
 void AnalysisCommands::PointEquivalenceClick()
 {
-    equivalence_ = ComputeEquivalence();
-    QString text = TitrationAnalysis::ResultText(equivalence_);
-    if (equivalence_)
-        text += TitrationConcentration::StatusSuffix(ConcentrationFor(*equivalence_));
-    if (equivalence_)
-        text += uncertainty_->StatusSuffix(equivalence_->volumeMl);
+    const EquivalenceResults::Results results = ComputeResults();
+    jumps_ = results.jumps;
+    equivalence_.reset();
+    if (!jumps_.empty())
+        equivalence_ = jumps_[TitrationJumps::Steepest(jumps_)];
+    QString text = EquivalenceResults::StatusText(results);
+    // The uncertainties of the first equivalence, the one Ca follows from.
+    if (!jumps_.empty())
+        text += uncertainty_->StatusSuffix(jumps_.front().volumeMl);
     status_(text);
-    if (equivalence_)
-        ShowMark(equivalence_->volumeMl);
+    if (!jumps_.empty())
+        ShowMarks();
     else
         HideMark();
 }
 
-void AnalysisCommands::ShowMark(double volumeMl)
+void AnalysisCommands::ShowMarks()
 {
     QChart* chart = chart_.chart();
-    if (!mark_) {
-        mark_ = new QLineSeries(this);
-        mark_->setObjectName(QStringLiteral("MarqueEquivalence"));
-        mark_->setPen(QPen(kMarkColour, 1.5, Qt::DashLine));
-    }
-    if (!chart->series().contains(mark_.data())) {
-        chart->addSeries(mark_);
-        mark_->attachAxis(chart_.BottomAxis());
-        mark_->attachAxis(chart_.LeftAxis());
-        RecordChart::TidyLegend(chart);
-    }
     const double bottom = chart_.LeftAxis()->min();
     const double top = chart_.LeftAxis()->max();
-    mark_->replace({QPointF(volumeMl, bottom), QPointF(volumeMl, top)});
+    bool added = false;
+    for (std::size_t i = 0; i < jumps_.size(); ++i) {
+        if (marks_.size() <= static_cast<qsizetype>(i)) {
+            auto* mark = new QLineSeries(this);
+            // The first keeps the name it always had.
+            mark->setObjectName(i == 0 ? QStringLiteral("MarqueEquivalence")
+                                       : QStringLiteral("MarqueEquivalence%1").arg(i + 1));
+            mark->setPen(QPen(kMarkColour, 1.5, Qt::DashLine));
+            marks_.append(mark);
+        }
+        QLineSeries* mark = marks_[static_cast<qsizetype>(i)];
+        if (!chart->series().contains(mark)) {
+            chart->addSeries(mark);
+            mark->attachAxis(chart_.BottomAxis());
+            mark->attachAxis(chart_.LeftAxis());
+            added = true;
+        }
+        mark->replace({QPointF(jumps_[i].volumeMl, bottom), QPointF(jumps_[i].volumeMl, top)});
+    }
+    // Marks of an earlier curve with more jumps go.
+    for (qsizetype i = static_cast<qsizetype>(jumps_.size()); i < marks_.size(); ++i) {
+        if (chart->series().contains(marks_[i].data())) {
+            chart->removeSeries(marks_[i]);
+            marks_[i]->setParent(this);
+        }
+    }
+    if (added)
+        RecordChart::TidyLegend(chart);
+    PlaceLabels();
+}
+
+void AnalysisCommands::PlaceLabels()
+{
+    // A single jump reads as it always did, from the status bar alone.
+    const std::size_t wanted = jumps_.size() >= 2 ? jumps_.size() : 0;
+    QChart* chart = chart_.chart();
+    while (labels_.size() > static_cast<qsizetype>(wanted))
+        delete labels_.takeLast().data();  // null when the chart went first
+    if (wanted == 0)
+        return;
+    const QRectF area = chart->plotArea();
+    const double left = chart_.BottomAxis()->min();
+    const double right = chart_.BottomAxis()->max();
+    for (std::size_t i = 0; i < wanted; ++i) {
+        if (labels_.size() <= static_cast<qsizetype>(i)) {
+            auto* label = new QGraphicsTextItem(chart);
+            label->setDefaultTextColor(kMarkColour);
+            label->setFont(chart_.BottomAxis()->labelsFont());
+            label->setZValue(10);
+            labels_.append(label);
+        }
+        QGraphicsTextItem* label = labels_[static_cast<qsizetype>(i)];
+        if (!label)
+            return;
+        const TitrationAnalysis::Equivalence& jump = jumps_[i];
+        label->setPlainText(QStringLiteral("Équivalence %1 : Ve = %2 mL ; pH = %3")
+                           .arg(i + 1)
+                           .arg(NumberText::Fixed(jump.volumeMl, 15, 2), NumberText::Fixed(jump.pH, 15, 2)));
+        // Beside its mark, one line lower for each jump, so that close jumps do not overlap;
+        // to the mark's left when the right of the plot has no room.
+        const QPointF at = chart->mapToPosition(QPointF(jump.volumeMl, chart_.LeftAxis()->max()), marks_.front());
+        const QRectF box = label->boundingRect();
+        double x = at.x() + 4.0;
+        if (x + box.width() > area.right())
+            x = std::max(area.left(), at.x() - 4.0 - box.width());
+        label->setPos(x, area.top() + 2.0 + static_cast<double>(i) * (box.height() + 2.0));
+        label->setVisible(jump.volumeMl >= left && jump.volumeMl <= right);
+    }
 }
 
 void AnalysisCommands::HideMark()
 {
-    if (!mark_)
-        return;
     QChart* chart = chart_.chart();
-    if (chart->series().contains(mark_.data())) {
-        chart->removeSeries(mark_);
-        mark_->setParent(this);
+    for (const QPointer<QLineSeries>& mark : marks_) {
+        if (mark && chart->series().contains(mark.data())) {
+            chart->removeSeries(mark);
+            mark->setParent(this);
+        }
     }
+    PlaceLabels();
 }
 
 void AnalysisCommands::CopierResultatsClick()
 {
-    const std::optional<TitrationAnalysis::Equivalence> result = ComputeEquivalence();
-    QString text;
-    if (result) {
-        // Equivalence lines first, then the concentration.
-        text = TitrationAnalysis::ClipboardResults(*result);
-        if (const std::optional<double> ca = ConcentrationFor(*result))
-            text += TitrationConcentration::ClipboardLine(*ca);
-    } else {
+    // Every equivalence first, then the concentrations.
+    const EquivalenceResults::Results results = ComputeResults();
+    QString text = EquivalenceResults::ClipboardText(results);
+    if (results.jumps.empty())
         status_(TitrationAnalysis::NotFoundText());
-    }
-    // The uncertainties of every method that ran, after the concentration.
+    // The uncertainties of every method that ran, after the concentrations.
     text += uncertainty_->ClipboardLines();
     // Then the method of tangents, when it ran on these points.
     text += tangents_->ClipboardLines();

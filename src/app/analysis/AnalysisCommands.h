@@ -1,6 +1,7 @@
 #pragma once
 
 #include "acquisition/StoredCalibration.h"
+#include "data/EquivalenceResults.h"
 #include "data/HeaderValues.h"
 #include "data/TitrationAnalysis.h"
 #include "support/FileDialogRunner.h"
@@ -12,11 +13,13 @@
 #include <functional>
 #include <optional>
 
+class DistributionCommands;
 class ElectrodeCalibration;
 class MeasurementRecord;
 class ModelCommands;
 class QAction;
 class QFileDialog;
+class QGraphicsTextItem;
 class QLineSeries;
 class QMenu;
 class QMenuBar;
@@ -66,6 +69,8 @@ public:
     QAction* MethodeTangentesAction() const { return methodeTangentes_; }
     QAction* PointEquivalenceAction() const { return pointEquivalence_; }
     QAction* ModeliserAction() const { return modeliser_; }
+    QAction* DistributionAction() const { return distribution_; }
+    QAction* DistributionPHAction() const { return distributionPH_; }
     QAction* CopierResultatsAction() const { return copierResultats_; }
     QAction* EnregistrerGraphiqueAction() const { return enregistrerGraphique_; }
     QAction* VueCompleteAction() const { return vueComplete_; }
@@ -77,8 +82,12 @@ public:
     QLineSeries* SecondDerivativeSeries() const { return secondDerivative_; }
     QLineSeries* ZeroLine() const { return zeroLine_; }
     QValueAxis* RightAxis() const;
-    // The vertical line at Ve; null until an equivalence point was found.
+    // The vertical line at Ve (the first equivalence's); null until an equivalence point was found.
     QLineSeries* EquivalenceMark() const;
+    // One vertical line per equivalence, on the chart or put aside; labelled on the chart when
+    // there are several.
+    QList<QLineSeries*> EquivalenceMarks() const;
+    QList<QGraphicsTextItem*> EquivalenceLabels() const;
     bool DerivativeShown() const { return derivativeShown_; }
     bool SecondDerivativeShown() const { return secondShown_; }
     // Draws a pending derivative at once (it is otherwise at most one redraw interval away).
@@ -86,13 +95,18 @@ public:
 
     // "&Modéliser...": the model dialog, its curve and the last fit.
     ModelCommands& Model() const { return *model_; }
+    // "Diagramme de distri&bution": the model's species against the volume or the pH.
+    DistributionCommands& Distribution() const { return *distributionCommands_; }
     // "Méthode des &tangentes": the construction and its result.
     TangentCommands& Tangents() const { return *tangents_; }
     // "&Incertitudes...": the tolerances kept and every method's uncertainties.
     UncertaintyCommands& Uncertainties() const { return *uncertainty_; }
 
-    // The last equivalence found by "&Point d'équivalence", until the record changes.
+    // The last equivalence found by "&Point d'équivalence" (the steepest of them), until the
+    // record changes.
     const std::optional<TitrationAnalysis::Equivalence>& LastEquivalence() const { return equivalence_; }
+    // Every equivalence it found, in volume order.
+    const std::vector<TitrationAnalysis::Equivalence>& LastJumps() const { return jumps_; }
 
     // After a press of the calibrate button: when it completed a calibration and did not have
     // to report equal voltages, the status bar shows the electrode check. `pressStatusMessage`
@@ -124,12 +138,14 @@ private:
     // Puts the right-hand axis and the shown derivatives on the chart, the others off it.
     void PlaceDerivatives();
     void FitRightAxis(double low, double high);
-    void ShowMark(double volumeMl);
+    void ShowMarks();
     void HideMark();
+    void PlaceLabels();
     // The record's points in volume mode; throws ConvertError at an unreadable cell.
     QList<QPointF> ReadPoints() const;
-    std::optional<TitrationAnalysis::Equivalence> ComputeEquivalence() const;
-    std::optional<double> ConcentrationFor(const TitrationAnalysis::Equivalence& found) const;
+    // Every equivalence of the record with its concentrations, the beaker's content as the
+    // model says it.
+    EquivalenceResults::Results ComputeResults() const;
     void WriteImage(const QString& path, bool svg);
     // Hands the uncertainties the methods' results.
     void ConnectUncertainties();
@@ -139,6 +155,7 @@ private:
     StatusSetter status_;
     ModelCommands* model_;
     TangentCommands* tangents_;
+    DistributionCommands* distributionCommands_;
     UncertaintyCommands* uncertainty_;
     FolderProvider dataFolder_;
     FileDialogRunner fileDialogRunner_;
@@ -150,6 +167,8 @@ private:
     QAction* methodeTangentes_ = nullptr;
     QAction* pointEquivalence_ = nullptr;
     QAction* modeliser_ = nullptr;
+    QAction* distribution_ = nullptr;
+    QAction* distributionPH_ = nullptr;
     QAction* copierResultats_ = nullptr;
     QAction* enregistrerGraphique_ = nullptr;
     QAction* vueComplete_ = nullptr;
@@ -157,7 +176,8 @@ private:
     // Owned by the chart once added to it; QPointer because the chart may go first.
     QPointer<QLineSeries> derivative_;
     QPointer<QValueAxis> rightAxis_;
-    QPointer<QLineSeries> mark_;
+    QList<QPointer<QLineSeries>> marks_;
+    QList<QPointer<QGraphicsTextItem>> labels_;  // children of the chart, one per mark
     QPointer<QLineSeries> secondDerivative_;
     QPointer<QLineSeries> zeroLine_;
     bool derivativeShown_ = false;
@@ -165,4 +185,5 @@ private:
     QList<QPointF> slopes_;  // the whole derivative; the series draws the visible part
     QList<QPointF> secondSlopes_;  // the whole second derivative
     std::optional<TitrationAnalysis::Equivalence> equivalence_;
+    std::vector<TitrationAnalysis::Equivalence> jumps_;
 };

@@ -1,6 +1,7 @@
 #include "analysis/ModelCommands.h"
 
 #include "analysis/ModelDialog.h"
+#include "chemistry/ModelChoice.h"
 #include "data/ConvertError.h"
 #include "data/MeasurementRecord.h"
 #include "data/NumberText.h"
@@ -8,6 +9,7 @@
 #include "window/RecordChart.h"
 
 #include <QChart>
+#include <QLineEdit>
 #include <QLineSeries>
 #include <QValueAxis>
 
@@ -22,6 +24,34 @@ const QColor kModelColour(230, 120, 0);
 QString Millilitres(double volume)
 {
     return NumberText::Fixed(volume, 15, 2);
+}
+
+// "Ve = 20,00 mL", or "Ve1 = 10,00 mL ; Ve2 = 20,00 mL" for several steps.
+QString EquivalenceText(const MixtureTitration::Titration& t)
+{
+    const std::vector<double> ve = MixtureTitration::EquivalenceVolumesMl(t);
+    if (ve.size() == 1)
+        return QStringLiteral("Ve = %1 mL").arg(Millilitres(ve.front()));
+    QStringList parts;
+    for (std::size_t i = 0; i < ve.size(); ++i)
+        parts << QStringLiteral("Ve%1 = %2 mL").arg(i + 1).arg(Millilitres(ve[i]));
+    return parts.join(QStringLiteral(" ; "));
+}
+
+// The species alone, "acide phosphorique" or "acide fort + acide éthanoïque": the legend has
+// the chart's width to itself.
+QString SpeciesNames(const MixtureTitration::Titration& t)
+{
+    QStringList names;
+    for (const MixtureTitration::Component& c : t.beaker)
+        names << (c.protons == 0 ? c.couple.baseName : c.couple.acidName);
+    return names.join(QStringLiteral(" + "));
+}
+
+bool ReadPositive(const QLineEdit* edit, double& value)
+{
+    const QString text = edit->text().trimmed();
+    return (NumberText::TryParse(text, value) || NumberText::TryParse(text, value, QLatin1Char('.'))) && value > 0.0;
 }
 
 }  // namespace
@@ -62,22 +92,61 @@ bool ModelCommands::ModelShown() const
     return series_ && chart_.chart()->series().contains(series_.data());
 }
 
+TitrationConcentration::Content ModelCommands::BeakerContent() const
+{
+    return shown_ && shown_->titration.beaker.size() >= 2 ? TitrationConcentration::Content::TwoSpecies
+                                                          : TitrationConcentration::Content::OneSpecies;
+}
+
 QString ModelCommands::ClipboardLines() const
 {
-    return fit_ ? TitrationFit::ClipboardLines(*fit_) : QString();
+    return fit_ ? MixtureFit::ClipboardLines(*fit_) : QString();
+}
+
+QStringList ModelCommands::ReportLines() const
+{
+    if (!fit_)
+        return {};
+    return {QStringLiteral("Modèle choisi : %1").arg(MixtureFit::Description(fit_->model)),
+            MixtureFit::ResultText(*fit_)};
 }
 
 void ModelCommands::ModeliserClick()
 {
     ModelDialog& dialog = Dialog();
     dialog.FillQuantities(headerValues_());
+    if (suggestionDue_ && !shown_)
+        Suggest();
     modalRunner_(dialog);
+}
+
+void ModelCommands::Suggest()
+{
+    QString refusal;
+    const std::optional<QList<QPointF>> points = RecordPoints(refusal);
+    double va = 0.0;
+    double cb = 0.0;
+    if (!points || points->size() < MixtureFit::kMinimumPoints || !ReadPositive(Dialog().VolumeEdit(), va)
+        || !ReadPositive(Dialog().BuretteEdit(), cb))
+        return;
+    suggestionDue_ = false;
+    const std::optional<ModelChoice::Choice> choice = ModelChoice::Best(*points, va, cb);
+    if (!choice)
+        return;
+    Dialog().ShowSuggested(choice->model);
+    Dialog().ShowResult(QStringLiteral("Modèle qui décrit le mieux la courbe : %1 (écart-type %2 pH).")
+                            .arg(MixtureFit::Description(choice->model), NumberText::Fixed(choice->residualSdPH, 15, 2)));
 }
 
 void ModelCommands::OnRecordChanged()
 {
+    suggestionDue_ = true;
     fit_.reset();
+    const bool hadModel = shown_.has_value();
+    shown_.reset();
     Hide();
+    if (hadModel)
+        emit ModelChanged();
 }
 
 void ModelCommands::Refuse(const QString& reason)
@@ -109,9 +178,9 @@ std::optional<QList<QPointF>> ModelCommands::RecordPoints(QString& refusal) cons
 void ModelCommands::TracerClick()
 {
     QString refusal;
-    const std::optional<TitrationFit::Model> model = Dialog().ReadModel(refusal);
+    const std::optional<MixtureFit::Model> model = Dialog().ReadModel(refusal);
     std::optional<QList<QPointF>> points;
-    if (model && !TitrationChemistry::Titrates(model->titration.species, model->titration.reagent))
+    if (model && !MixtureTitration::Titrates(model->titration))
         refusal = QStringLiteral("Ce modèle n'a pas d'équivalence : un acide se titre par une base forte, une base "
                                  "par un acide fort.");
     else if (model)
@@ -122,9 +191,8 @@ void ModelCommands::TracerClick()
     }
     fit_.reset();
     Draw(*model, *points);
-    const QString text = QStringLiteral("Modèle tracé : %1 ; Ve = %2 mL")
-                             .arg(TitrationFit::Description(*model),
-                                  Millilitres(TitrationChemistry::EquivalenceVolumeMl(model->titration)));
+    const QString text = QStringLiteral("Modèle tracé : %1 ; %2")
+                             .arg(MixtureFit::Description(*model), EquivalenceText(model->titration));
     Dialog().ShowResult(text);
     status_(text);
 }
@@ -132,7 +200,7 @@ void ModelCommands::TracerClick()
 void ModelCommands::AjusterClick()
 {
     QString refusal;
-    const std::optional<TitrationFit::Model> start = Dialog().ReadModel(refusal);
+    const std::optional<MixtureFit::Model> start = Dialog().ReadModel(refusal);
     std::optional<QList<QPointF>> points;
     if (start)
         points = RecordPoints(refusal);
@@ -140,7 +208,7 @@ void ModelCommands::AjusterClick()
         Refuse(refusal);
         return;
     }
-    const TitrationFit::Outcome outcome = TitrationFit::Fit(*start, Dialog().AdjustedParameters(), *points);
+    const MixtureFit::Outcome outcome = MixtureFit::Fit(*start, Dialog().AdjustedParameters(), *points);
     if (!outcome.result) {
         Refuse(outcome.refusal);
         return;
@@ -148,22 +216,24 @@ void ModelCommands::AjusterClick()
     fit_ = outcome.result;
     Draw(fit_->model, *points);
     Dialog().ShowModel(fit_->model);
-    const QString text = TitrationFit::ResultText(*fit_);
+    const QString text = MixtureFit::ResultText(*fit_);
     Dialog().ShowResult(text);
     status_(text);
 }
 
-void ModelCommands::Draw(const TitrationFit::Model& model, const QList<QPointF>& points)
+void ModelCommands::Draw(const MixtureFit::Model& model, const QList<QPointF>& points)
 {
-    // Over the measured volumes; with no points yet, up to twice the equivalence volume.
+    // Over the measured volumes; with no points yet, up to twice the last equivalence volume.
     double from = 0.0;
     double to = 0.0;
     for (const QPointF& p : points) {
         from = std::min(from, p.x());
         to = std::max(to, p.x());
     }
-    if (points.isEmpty())
-        to = std::max(1.0, 2.0 * TitrationChemistry::EquivalenceVolumeMl(model.titration));
+    if (points.isEmpty()) {
+        const std::vector<double> ve = MixtureTitration::EquivalenceVolumesMl(model.titration);
+        to = std::max(1.0, 2.0 * (ve.empty() ? 0.0 : ve.back()));
+    }
 
     QChart* chart = chart_.chart();
     if (!series_) {
@@ -171,9 +241,8 @@ void ModelCommands::Draw(const TitrationFit::Model& model, const QList<QPointF>&
         series_->setObjectName(QStringLiteral("SerieModele"));
         series_->setPen(QPen(kModelColour, 2, Qt::DashLine));
     }
-    // The species alone: the legend has the chart's width to itself.
-    series_->setName(QStringLiteral("Modèle : ") + TitrationFit::SpeciesName(model.titration.species));
-    series_->replace(TitrationFit::Curve(model, from, to));
+    series_->setName(QStringLiteral("Modèle : ") + SpeciesNames(model.titration));
+    series_->replace(MixtureFit::Curve(model, from, to));
     if (!ModelShown()) {
         // The chart takes the series; removing it hands it back.
         chart->addSeries(series_);
@@ -186,6 +255,8 @@ void ModelCommands::Draw(const TitrationFit::Model& model, const QList<QPointF>&
         chart_.BottomAxis()->applyNiceNumbers();
     }
     RecordChart::TidyLegend(chart);
+    shown_ = model;
+    emit ModelChanged();
 }
 
 void ModelCommands::Hide()

@@ -1,13 +1,18 @@
 #include "analysis/TangentCommands.h"
 
 #include "data/MeasurementRecord.h"
+#include "data/NumberText.h"
+#include "data/TitrationJumps.h"
 #include "support/ErrorBox.h"
 #include "window/RecordChart.h"
 
 #include <QChart>
+#include <QInputDialog>
 #include <QLineSeries>
 #include <QScatterSeries>
 #include <QValueAxis>
+
+#include <algorithm>
 
 namespace {
 // Near black: apart from the red curve, the blue derivative, the purple Ve mark and the orange
@@ -22,6 +27,17 @@ TangentCommands::TangentCommands(MeasurementRecord& record, RecordChart& chart, 
     , status_(std::move(status))
     , points_(std::move(points))
 {
+    chooser_ = [&chart](const std::vector<TitrationAnalysis::Equivalence>& jumps,
+                        std::size_t steepest) -> std::optional<std::size_t> {
+        const QStringList captions = JumpCaptions(jumps, steepest);
+        bool ok = false;
+        const QString chosen = QInputDialog::getItem(chart.window(), QStringLiteral("Quorin : Méthode des tangentes"),
+                                                     QStringLiteral("&Saut étudié :"), captions,
+                                                     static_cast<int>(steepest), false, &ok);
+        if (!ok)
+            return std::nullopt;
+        return static_cast<std::size_t>(std::max<qsizetype>(0, captions.indexOf(chosen)));
+    };
     // Every change of the points (run, open, reduction, restore) passes through one of these.
     connect(&record, &MeasurementRecord::RecordReset, this, Guarded(this, &TangentCommands::OnRecordChanged));
     connect(&record, &MeasurementRecord::TableChanged, this, Guarded(this, &TangentCommands::OnRecordChanged));
@@ -52,9 +68,31 @@ QStringList TangentCommands::ReportLines() const
     return result_ ? QStringList{TangentMethod::ReportLine(*result_)} : QStringList();
 }
 
+QStringList TangentCommands::JumpCaptions(const std::vector<TitrationAnalysis::Equivalence>& jumps,
+                                          std::size_t steepest)
+{
+    QStringList captions;
+    for (std::size_t i = 0; i < jumps.size(); ++i) {
+        QString caption = QStringLiteral("Équivalence %1 : Ve ≈ %2 mL").arg(i + 1).arg(NumberText::Fixed(jumps[i].volumeMl, 15, 2));
+        if (i == steepest)
+            caption += QStringLiteral(" (le saut le plus raide)");
+        captions << caption;
+    }
+    return captions;
+}
+
 void TangentCommands::MethodedestangentesClick()
 {
-    result_ = TangentMethod::Find(points_());
+    const QList<QPointF> points = points_();
+    const std::vector<TitrationAnalysis::Equivalence> jumps = TitrationJumps::FindAll(points);
+    if (jumps.size() >= 2) {
+        const std::optional<std::size_t> chosen = chooser_(jumps, TitrationJumps::Steepest(jumps));
+        if (!chosen)
+            return;
+        result_ = TangentMethod::FindAt(points, jumps, std::min(*chosen, jumps.size() - 1));
+    } else {
+        result_ = TangentMethod::Find(points);
+    }
     if (!result_) {
         Hide();
         status_(TangentMethod::ImpossibleText());

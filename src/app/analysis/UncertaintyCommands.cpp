@@ -98,8 +98,13 @@ std::vector<UncertaintyResults::Found> UncertaintyCommands::FoundNow() const
     QList<QPointF> points;
     if (hooks_.points)
         points = hooks_.points();
-    if (const auto peak = TitrationAnalysis::FindEquivalence(points))
-        found.push_back({Method::Peak, peak->volumeMl, Uncertainty::PeakUncertainty(points, peak->volumeMl)});
+    std::optional<double> peak;
+    if (hooks_.peakVe)
+        peak = hooks_.peakVe();
+    else if (const auto found = TitrationAnalysis::FindEquivalence(points))
+        peak = found->volumeMl;
+    if (peak)
+        found.push_back({Method::Peak, *peak, Uncertainty::PeakUncertainty(points, *peak)});
     if (hooks_.tangentVe)
         if (const std::optional<double> ve = hooks_.tangentVe())
             found.push_back({Method::Tangents, *ve, Uncertainty::TangentUncertainty(points, *ve)});
@@ -122,7 +127,7 @@ UncertaintyResults::Entry UncertaintyCommands::Evaluate(const UncertaintyResults
     std::optional<double> vaMl;
     const HeaderValues values = hooks_.quantities ? hooks_.quantities() : HeaderValues();
     // The start-up values are nobody's measurement: no concentration until they were confirmed.
-    if (values.quantitiesConfirmed) {
+    if (values.quantitiesConfirmed && (!hooks_.oneSpecies || hooks_.oneSpecies())) {
         cb = TitrationConcentration::ReadQuantity(values.buretteConcentration);
         if (const std::optional<double> vaL = TitrationConcentration::ReadQuantity(values.beakerVolume))
             vaMl = *vaL * 1000.0;

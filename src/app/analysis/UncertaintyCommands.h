@@ -42,6 +42,10 @@ public:
         std::function<HeaderValues()> quantities;
         // The record's points in volume mode (mL, pH); may throw at an unreadable cell.
         std::function<QList<QPointF>()> points;
+        // The derivative's peak of the first equivalence, the one Ca follows from.
+        std::function<std::optional<double>()> peakVe;
+        // False for a mixture, whose concentrations come from two steps: u(Ve) only then.
+        std::function<bool()> oneSpecies;
         std::function<std::optional<double>()> tangentVe;
         std::function<std::optional<ModelFound>()> model;
         std::function<std::optional<ConductimetricAnalysis::Result>()> conductimetry;

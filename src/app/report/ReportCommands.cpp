@@ -1,8 +1,8 @@
 #include "report/ReportCommands.h"
 
+#include "data/EquivalenceResults.h"
 #include "data/MeasurementRecord.h"
 #include "data/PointTableExport.h"
-#include "data/TitrationConcentration.h"
 #include "data/WholeFile.h"
 #include "support/AppLog.h"
 #include "support/ErrorBox.h"
@@ -39,6 +39,7 @@ ReportCommands::ReportCommands(MeasurementRecord& record, RecordChart& chart, QO
     , chart_(chart)
     , comment_([] { return QString(); })
     , quantities_([] { return HeaderValues(); })
+    , beakerContent_([] { return TitrationConcentration::Content::OneSpecies; })
     , dataFolder_([] { return QDir::currentPath(); })
     , fileDialogRunner_(RunFileDialog)
     , printDialogRunner_([](QPrintDialog& dialog) { return dialog.exec() == QDialog::Accepted; })
@@ -54,11 +55,9 @@ LabReport::Content ReportCommands::Content() const
     content.table = PointTableExport::FromRecord(record_);
     // The table above has read every volume: the points are complete. During a run there are
     // no volumes yet, hence no results.
-    if (!record_.TimeMode()) {
-        if (const auto found = TitrationAnalysis::FindEquivalence(record_.VolumePoints()))
-            content.results = LabReport::ResultLines(
-                *found, TitrationConcentration::BeakerConcentration(found->volumeMl, content.quantities));
-    }
+    if (!record_.TimeMode())
+        content.results = EquivalenceResults::ReportLines(
+            EquivalenceResults::Find(record_.VolumePoints(), beakerContent_(), content.quantities));
     if (uncertaintyLines_)
         content.results += uncertaintyLines_();
     if (tangentLines_)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "data/HeaderValues.h"
+#include "data/TitrationConcentration.h"
 #include "data/LabReport.h"
 #include "support/FileDialogRunner.h"
 
@@ -29,6 +30,7 @@ public:
     using TextProvider = std::function<QString()>;
     using QuantitiesProvider = std::function<HeaderValues()>;
     using LinesProvider = std::function<QStringList()>;
+    using ContentProvider = std::function<TitrationConcentration::Content()>;
     // Shows the print dialog and answers whether to print.
     using PrintDialogRunner = std::function<bool(QPrintDialog&)>;
 
@@ -38,6 +40,8 @@ public:
 
     void SetComment(TextProvider comment) { comment_ = std::move(comment); }
     void SetQuantities(QuantitiesProvider quantities) { quantities_ = std::move(quantities); }
+    // What the beaker holds, for the concentrations of several equivalences; one species until set.
+    void SetBeakerContent(ContentProvider content) { beakerContent_ = std::move(content); }
     // Lines printed after the equivalence results: the method of tangents when it ran, then
     // the fitted model, when one stands.
     void SetTangentLines(LinesProvider lines) { tangentLines_ = std::move(lines); }
@@ -68,6 +72,7 @@ private:
     RecordChart& chart_;
     TextProvider comment_;
     QuantitiesProvider quantities_;
+    ContentProvider beakerContent_;
     LinesProvider tangentLines_;
     LinesProvider modelLines_;
     LinesProvider uncertaintyLines_;

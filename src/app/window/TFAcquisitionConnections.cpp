@@ -12,7 +12,6 @@
 #include "analysis/TangentCommands.h"
 #include "analysis/UncertaintyCommands.h"
 #include "board/BenchWindow.h"
-#include "chemistry/TitrationFit.h"
 #include "data/DataFolder.h"
 #include "data/MeasurementRecord.h"
 #include "data/MeasurementTextIo.h"
@@ -199,13 +198,9 @@ void TFAcquisition::CreateCommands()
     report->SetTangentLines([analysis] { return analysis->Tangents().ReportLines(); });
     report->SetUncertaintyLines([analysis] { return analysis->Uncertainties().ReportLines(); });
     report->SetUncertaintyTable([analysis] { return analysis->Uncertainties().ClipboardLines(); });
-    report->SetModelLines([analysis] {
-        const auto& fit = analysis->Model().LastFit();
-        if (!fit)
-            return QStringList();
-        return QStringList{QStringLiteral("Modèle choisi : %1").arg(TitrationFit::Description(fit->model)),
-                           TitrationFit::ResultText(*fit)};
-    });
+    report->SetModelLines([analysis] { return analysis->Model().ReportLines(); });
+    // A model of two species gives each its own step's concentration.
+    report->SetBeakerContent([analysis] { return analysis->Model().BeakerContent(); });
 
     // Curves laid over the record from files.
     auto* overlays = new OverlayCommands(*record_, *Chart1, status, this);

@@ -130,7 +130,8 @@ TEST_F(AnalysisCommandsTest, MenuFollowsParametrer)
             items << action->text();
     EXPECT_EQ(items, (QStringList{QStringLiteral("&Dérivée dpH/dV"), QStringLiteral("Dérivée &seconde"),
                                   QStringLiteral("&Point d'équivalence"), QStringLiteral("Méthode des &tangentes"),
-                                  QStringLiteral("&Modéliser..."), QStringLiteral("&Incertitudes..."),
+                                  QStringLiteral("&Modéliser..."), QStringLiteral("Diagramme de distri&bution"),
+                                  QStringLiteral("Distribution en fonction du p&H..."), QStringLiteral("&Incertitudes..."),
                                   QStringLiteral("Copier les &résultats"),
                                   QStringLiteral("Vue &complète"), QStringLiteral("Réticu&le"),
                                   QStringLiteral("Enregistrer le &graphique...")}));

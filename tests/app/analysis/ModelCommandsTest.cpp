@@ -2,7 +2,7 @@
 
 #include "analysis/AnalysisCommands.h"
 #include "analysis/ModelDialog.h"
-#include "chemistry/TitrationFit.h"
+#include "chemistry/MixtureFit.h"
 #include "data/MeasurementRecord.h"
 #include "data/MeasurementTextIo.h"
 #include "data/NumberText.h"
@@ -23,6 +23,7 @@
 #include <QLineSeries>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QTableWidget>
 #include <QValueAxis>
 
 #include <random>
@@ -114,10 +115,12 @@ TEST_F(ModelCommandsTest, FitsTheWeakAcidAndDrawsItOverTheRecord)
     values.beakerConcentration = QStringLiteral("pas un nombre");
     Modeliser([&](ModelDialog& dialog) {
         EXPECT_EQ(dialog.BeakerEdit()->text(), QStringLiteral("0,012"));
-        dialog.SpeciesBox()->setCurrentIndex(1);
+        // The dialog opens on the model the curve suggests, with the pKa it reads there.
+        EXPECT_EQ(dialog.SpeciesBox()->currentText(), QStringLiteral("acide faible"));
         EXPECT_EQ(dialog.ReagentBox()->currentText(), QStringLiteral("base forte"));
-        EXPECT_EQ(dialog.PKaEdit()->text(), QStringLiteral("4,76"));
-        dialog.PKaEdit()->setText(QStringLiteral("4.3"));  // a point typed by habit reads too
+        ASSERT_EQ(dialog.CouplesTable()->rowCount(), 1);
+        EXPECT_NEAR(NumberText::Parse(dialog.CouplesTable()->item(0, 1)->text()), 4.76, 0.05);
+        dialog.CouplesTable()->item(0, 1)->setText(QStringLiteral("4.3"));  // a point typed by habit reads too
         dialog.AjusterButton()->click();
         EXPECT_EQ(dialog.ResultLabel()->text(), window->StatusText());
     });
@@ -165,7 +168,7 @@ TEST_F(ModelCommandsTest, FitsTheWeakAcidAndDrawsItOverTheRecord)
     ASSERT_GE(printed.size(), 6);
     EXPECT_TRUE(printed.front().startsWith(QStringLiteral("Volume à l'équivalence : Ve = ")));
     EXPECT_TRUE(printed[printed.size() - 3].startsWith(QStringLiteral("Méthode des tangentes : Ve = ")));
-    EXPECT_EQ(printed.back(), TitrationFit::ResultText(*model->LastFit()));
+    EXPECT_EQ(printed.back(), MixtureFit::ResultText(*model->LastFit()));
 }
 
 TEST_F(ModelCommandsTest, RefusalsLeaveTheModelAndARecordChangeTakesItAway)
@@ -177,7 +180,7 @@ TEST_F(ModelCommandsTest, RefusalsLeaveTheModelAndARecordChangeTakesItAway)
     });
     ASSERT_TRUE(model->LastFit().has_value()) << window->StatusText().toStdString();
     const QList<QPointF> fitted = model->ModelSeries()->points();
-    const double fittedMolPerL = model->LastFit()->model.titration.beakerMolPerL;
+    const double fittedMolPerL = model->LastFit()->model.titration.beaker.front().molPerL;
 
     struct Case {
         const char* name;
@@ -192,7 +195,7 @@ TEST_F(ModelCommandsTest, RefusalsLeaveTheModelAndARecordChangeTakesItAway)
         {"NothingTicked",
          [](ModelDialog& d) {
              d.AdjustBeaker()->setChecked(false);
-             d.AdjustPKa()->setChecked(false);
+             d.CouplesTable()->item(0, 0)->setCheckState(Qt::Unchecked);
          },
          "Aucun paramètre à ajuster"},
     };
@@ -208,11 +211,11 @@ TEST_F(ModelCommandsTest, RefusalsLeaveTheModelAndARecordChangeTakesItAway)
             dialog.SpeciesBox()->setCurrentIndex(1);
             dialog.BeakerEdit()->setText(QStringLiteral("0,01"));
             dialog.AdjustBeaker()->setChecked(true);
-            dialog.AdjustPKa()->setChecked(true);
+            dialog.CouplesTable()->item(0, 0)->setCheckState(Qt::Checked);
         });
         EXPECT_TRUE(window->StatusText().startsWith(QString::fromUtf8(c.refusal)));
         ASSERT_TRUE(model->LastFit().has_value());
-        EXPECT_EQ(model->LastFit()->model.titration.beakerMolPerL, fittedMolPerL);
+        EXPECT_EQ(model->LastFit()->model.titration.beaker.front().molPerL, fittedMolPerL);
         EXPECT_EQ(model->ModelSeries()->points(), fitted);
     }
 
