@@ -117,7 +117,7 @@ UncertaintyDialog::UncertaintyDialog(QWidget* parent)
         series->attachAxis(yAxis_);
     }
     yAxis_->setTitleText(QStringLiteral("tirages"));
-    yAxis_->setLabelFormat(QStringLiteral("%d"));
+    yAxis_->setLabelFormat(QStringLiteral("%.0f"));
     chart->legend()->setAlignment(Qt::AlignBottom);
     chart->setAnimationOptions(QChart::NoAnimation);
     // Axis labels with ',' as every number of the program.
