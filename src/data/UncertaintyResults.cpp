@@ -57,7 +57,7 @@ QString MonteCarloText(const Uncertainty::MonteCarloResult& mc)
 
 QString ReferenceText(const Uncertainty::Comparison& c)
 {
-    return QStringLiteral("%1 (Ca de référence %2 mol/L)")
+    return QStringLiteral("%1 ; Ca de référence = %2 mol/L")
         .arg(Uncertainty::ComparisonText(c), NumberText::General(c.reference));
 }
 

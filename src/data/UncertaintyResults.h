@@ -60,6 +60,10 @@ QStringList ReportLines(const Entry& entry);
 // the Monte-Carlo, the reference.
 QStringList DetailLines(const Entry& entry);
 
+// The largest tolerances a school's glassware could have; a larger one is a typing slip.
+inline constexpr double kMostVolumeMl = 5.0;
+inline constexpr double kMostConcentrationMolPerL = 1.0;
+
 // A value typed in the dialog (',' or '.'), with the French reason it is refused: a tolerance
 // is a number from 0 up to `most`; a reference an empty text (none) or a number above 0.
 struct Reading {

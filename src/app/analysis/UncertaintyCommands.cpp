@@ -23,11 +23,11 @@ const QString kReferenceKey = QStringLiteral("CaReference");
 
 // A kept tolerance, or the default when it is missing or no longer makes sense (a settings file
 // edited by hand, or damaged).
-double KeptTolerance(const QSettings& settings, const QString& key, double fallback)
+double KeptTolerance(const QSettings& settings, const QString& key, double fallback, double most)
 {
     bool ok = false;
     const double value = settings.value(key).toDouble(&ok);
-    return ok && std::isfinite(value) && value >= 0.0 && value <= 5.0 ? value : fallback;
+    return ok && std::isfinite(value) && value >= 0.0 && value <= most ? value : fallback;
 }
 
 }  // namespace
@@ -45,10 +45,13 @@ UncertaintyResults::Settings UncertaintyCommands::ReadKept()
     QSettings settings;
     settings.beginGroup(kSettingsGroup);
     Uncertainty::Tolerances& t = kept.tolerances;
-    t.buretteMl = KeptTolerance(settings, kBuretteKey, t.buretteMl);
-    t.readingMl = KeptTolerance(settings, kReadingKey, t.readingMl);
-    t.pipetteMl = KeptTolerance(settings, kPipetteKey, t.pipetteMl);
-    t.buretteConcentrationMolPerL = KeptTolerance(settings, kCbKey, t.buretteConcentrationMolPerL);
+    using UncertaintyResults::kMostConcentrationMolPerL;
+    using UncertaintyResults::kMostVolumeMl;
+    t.buretteMl = KeptTolerance(settings, kBuretteKey, t.buretteMl, kMostVolumeMl);
+    t.readingMl = KeptTolerance(settings, kReadingKey, t.readingMl, kMostVolumeMl);
+    t.pipetteMl = KeptTolerance(settings, kPipetteKey, t.pipetteMl, kMostVolumeMl);
+    t.buretteConcentrationMolPerL
+        = KeptTolerance(settings, kCbKey, t.buretteConcentrationMolPerL, kMostConcentrationMolPerL);
     bool ok = false;
     const double reference = settings.value(kReferenceKey).toDouble(&ok);
     if (ok && std::isfinite(reference) && reference > 0.0)

@@ -22,9 +22,8 @@
 
 namespace {
 
-// The largest tolerances a school's glassware could have; a larger one is a typing slip.
-constexpr double kMostVolumeMl = 5.0;
-constexpr double kMostConcentrationMolPerL = 1.0;
+using UncertaintyResults::kMostConcentrationMolPerL;
+using UncertaintyResults::kMostVolumeMl;
 
 const QColor kBarColour(90, 130, 200);
 const QColor kMeanColour(200, 0, 0);
