@@ -5,6 +5,7 @@
 #include "data/TitrationConcentration.h"
 #include "data/Uncertainty.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace ClassStatistics {
@@ -44,8 +45,7 @@ std::vector<Bench> FromEntries(const QList<ReceivedMeasurements::Entry>& entries
     for (const ReceivedMeasurements::Entry& entry : entries) {
         Bench bench;
         bench.name = ClassTable::CurveName(entry);
-        if (entry.equivalence)
-            bench.veMl = entry.equivalence->volumeMl;
+        bench.veMl = entry.ClassVolumeMl();
         bench.leftOut = leftOut.contains(entry.arrivalNumber);
         benches.push_back(std::move(bench));
     }
@@ -147,7 +147,12 @@ QString ClipboardText(const Statistics& statistics)
     QString text = Headers(statistics).join(kTab) + kCr;
     for (const Row& row : statistics.rows)
         text += Cells(statistics, row).join(kTab) + kCr;
-    text += kCr;
+    return text + kCr + SummaryLines(statistics);
+}
+
+QString SummaryLines(const Statistics& statistics)
+{
+    QString text;
     const QString unit = Unit(statistics);
     const QString symbol = Symbol(statistics);
     text += QStringLiteral("Valeurs retenues\t%1\r").arg(statistics.count);
@@ -161,6 +166,29 @@ QString ClipboardText(const Statistics& statistics)
     text += QStringLiteral("Écart-type s en %1\t%2\r").arg(unit, s);
     text += QStringLiteral("Incertitude-type de la moyenne s/racine(n) en %1\t%2\r").arg(unit, meanU);
     return text;
+}
+
+QStringList StationHeaders(const Statistics& statistics)
+{
+    return ClassTable::Headers() + Headers(statistics).mid(2);
+}
+
+QList<QStringList> StationRows(const QList<ReceivedMeasurements::Entry>& entries, const Statistics& statistics)
+{
+    QList<QStringList> rows;
+    const qsizetype count = std::min<qsizetype>(entries.size(), static_cast<qsizetype>(statistics.rows.size()));
+    rows.reserve(count);
+    for (qsizetype i = count - 1; i >= 0; --i)
+        rows.append(ClassTable::Cells(entries[i]) + Cells(statistics, statistics.rows[static_cast<std::size_t>(i)]).mid(2));
+    return rows;
+}
+
+QString StationClipboardText(const QList<ReceivedMeasurements::Entry>& entries, const Statistics& statistics)
+{
+    QString text = StationHeaders(statistics).join(kTab) + kCr;
+    for (const QStringList& row : StationRows(entries, statistics))
+        text += row.join(kTab) + kCr;
+    return text + kCr + SummaryLines(statistics);
 }
 
 }  // namespace ClassStatistics

@@ -55,7 +55,7 @@ struct Statistics {
 };
 
 // The benches of the station's received curves, in arrival order, named as the legend names
-// them; those whose arrival number is in `leftOut` are left out.
+// them, each with the entry's class Ve; those whose arrival number is in `leftOut` are left out.
 std::vector<Bench> FromEntries(const QList<ReceivedMeasurements::Entry>& entries, const QSet<quint64>& leftOut);
 
 Statistics Compute(const std::vector<Bench>& benches, const std::optional<ClassQuantities>& quantities);
@@ -70,5 +70,14 @@ QString SummaryText(const Statistics& statistics);
 // The header line and the rows, TAB between cells, CR after each line, then an empty line and
 // the summary as caption TAB value lines, as spreadsheets paste them.
 QString ClipboardText(const Statistics& statistics);
+// The teacher's station's table: ClassTable's columns, then the statistics' ("Ca (mol/L)" only
+// when the class quantities were given), for `entries` with `statistics` computed from their
+// benches in the same order. Rows newest first, as the station lists them.
+QStringList StationHeaders(const Statistics& statistics);
+QList<QStringList> StationRows(const QList<ReceivedMeasurements::Entry>& entries, const Statistics& statistics);
+// "Copier le tableau": those rows, then an empty line and the summary lines.
+QString StationClipboardText(const QList<ReceivedMeasurements::Entry>& entries, const Statistics& statistics);
+// Those summary lines alone: "Valeurs retenues", the mean, s and s/√n, caption TAB value CR.
+QString SummaryLines(const Statistics& statistics);
 
 }  // namespace ClassStatistics

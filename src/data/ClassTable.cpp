@@ -14,6 +14,8 @@ namespace {
 
 constexpr QChar kTab = QLatin1Char('\t');
 constexpr QChar kCr = QLatin1Char('\r');
+// Between the values of a curve's several equivalences in one cell.
+constexpr QLatin1String kSeparator(" ; ");
 // Names tried before giving up on a folder where every one is taken.
 constexpr int kMaxNameAttempts = 1000;
 
@@ -55,11 +57,26 @@ QStringList Cells(const Entry& entry)
     if (!entry.readable)
         return cells << UnreadableText() << QString() << QString();
     cells << QString::number(entry.points.size());
-    if (!entry.equivalence)
+    if (MeasuredQuantities::IsConductivity(entry.quantity)) {
+        // No pH in a conductivity curve: its quantity stands where the pH would, and whether its
+        // lines were drawn without the dilution's correction (which bends them when the
+        // beaker's volume is small), until the class's Va is given.
+        QString quantity = MeasuredQuantities::HeaderLine(entry.quantity);
+        if (entry.conductimetric && !entry.conductimetric->dilutionCorrected)
+            quantity += QStringLiteral(", Va inconnu");
+        return cells << (entry.conductimetric ? TwoDecimals(entry.conductimetric->volumeMl) : NotFoundText())
+                     << quantity;
+    }
+    if (entry.jumps.empty())
         return cells << NotFoundText() << NotFoundText();
-    cells << TwoDecimals(entry.equivalence->volumeMl);
-    cells << (entry.equivalence->halfVolumePH ? TwoDecimals(*entry.equivalence->halfVolumePH) : NotFoundText());
-    return cells;
+    // Every equivalence in volume order, each pH taken half way from the one before.
+    QStringList volumes;
+    QStringList halfPH;
+    for (const TitrationAnalysis::Equivalence& jump : entry.jumps) {
+        volumes << TwoDecimals(jump.volumeMl);
+        halfPH << (jump.halfVolumePH ? TwoDecimals(*jump.halfVolumePH) : NotFoundText());
+    }
+    return cells << volumes.join(kSeparator) << halfPH.join(kSeparator);
 }
 
 QString ClipboardText(const QList<Entry>& entries)
@@ -82,6 +99,7 @@ QString FileText(const Entry& entry)
     values.beakerConcentration.clear();
     values.buretteConcentration.clear();
     values.beakerVolume.clear();
+    values.quantity = entry.quantity;
     values.currentComment = QStringLiteral("Reçu de %1 le %2")
                                 .arg(entry.peerAddress, entry.arrival.toString(QStringLiteral("dd/MM/yyyy à HH:mm:ss")));
     return ChemistryFile::BuildFileText(QStringList(ChemistryFile::kHeaderLineCount), values, entry.measurementText);

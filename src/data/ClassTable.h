@@ -18,7 +18,10 @@ QString NotFoundText();    // "introuvable"
 
 // "Heure", "Adresse", "Points", "Ve (mL)", "pH à Ve/2".
 QStringList Headers();
-// The row of one entry, as the headers say: Ve and pH with two decimals and ','.
+// The row of one entry, as the headers say: Ve and pH with two decimals and ','; a curve of
+// several equivalences lists each, separated by " ; "; a conductivity curve gives the lines'
+// crossing and names its quantity instead of a pH, with ", Va inconnu" while the crossing is
+// that of lines not corrected for the dilution.
 QStringList Cells(const Entry& entry);
 // The header line and one line per entry in the order given, TAB between cells, CR after each
 // line, as spreadsheets paste them.

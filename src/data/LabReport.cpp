@@ -168,12 +168,17 @@ QList<Page> Layout(const Content& content, const QSizeF& areaMm)
 {
     QList<Page> pages{FirstPage(content, areaMm)};
     pages += TablePages(content.table, areaMm);
+    NumberPages(pages, areaMm);
+    return pages;
+}
+
+void NumberPages(QList<Page>& pages, const QSizeF& areaMm)
+{
     const int count = static_cast<int>(pages.size());
     for (int i = 0; i < count; ++i)
         pages[i].append(Text(QRectF(0, areaMm.height() - kFooterMm + 1.0, areaMm.width(), kFooterMm - 1.0),
                              QStringLiteral("Page %1 / %2").arg(i + 1).arg(count), kSmallPoints, false,
                              Qt::AlignHCenter | Qt::AlignBottom));
-    return pages;
 }
 
 QSizeF AreaMm(const QPagedPaintDevice& device)
@@ -224,15 +229,21 @@ void Paint(QPainter& painter, QPagedPaintDevice& device, const QList<Page>& page
 
 void WritePdf(const QString& path, const Content& content, const ChartPainter& chart)
 {
+    WritePdf(path, Title(content.comment), [&](const QSizeF& area) { return Layout(content, area); }, chart);
+}
+
+void WritePdf(const QString& path, const QString& title, const std::function<QList<Page>(const QSizeF&)>& layout,
+              const ChartPainter& chart)
+{
     WholeFile::Write(path, [&](QIODevice& device) {
         QPdfWriter writer(&device);
         SetUpPage(writer);
-        writer.setTitle(Title(content.comment));
+        writer.setTitle(title);
         writer.setCreator(QStringLiteral("Quorin"));
         QPainter painter;
         if (!painter.begin(&writer))
             return QStringLiteral("le document n'a pas pu être produit");
-        Paint(painter, writer, Layout(content, AreaMm(writer)), chart);
+        Paint(painter, writer, layout(AreaMm(writer)), chart);
         // The writer's last bytes go out as the painting ends.
         return painter.end() ? QString() : QStringLiteral("le document n'a pas pu être produit");
     });

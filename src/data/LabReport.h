@@ -58,6 +58,9 @@ QStringList ResultLines(const TitrationAnalysis::Equivalence& found, const std::
 // The pages for a printable area of `areaMm`.
 QList<Page> Layout(const Content& content, const QSizeF& areaMm);
 
+// "Page 1 / 3" at the foot of every page.
+void NumberPages(QList<Page>& pages, const QSizeF& areaMm);
+
 // The printable area of a device set up for the report, in millimetres.
 QSizeF AreaMm(const QPagedPaintDevice& device);
 // A4 portrait with the report's margins.
@@ -70,5 +73,8 @@ void Paint(QPainter& painter, QPagedPaintDevice& device, const QList<Page>& page
 // Writes the report as a PDF file through a temporary file: a failure leaves no half file and
 // throws FileError.
 void WritePdf(const QString& path, const Content& content, const ChartPainter& chart);
+// The same for pages that `layout` gives for the printable area, in the report's page setup.
+void WritePdf(const QString& path, const QString& title, const std::function<QList<Page>(const QSizeF&)>& layout,
+              const ChartPainter& chart);
 
 }  // namespace LabReport

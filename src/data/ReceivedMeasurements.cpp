@@ -2,6 +2,8 @@
 
 #include "data/DataLog.h"
 #include "data/ReferenceCurve.h"
+#include "data/SentMeasurement.h"
+#include "data/TitrationJumps.h"
 
 #include <algorithm>
 
@@ -11,8 +13,36 @@ ReceivedMeasurements::ReceivedMeasurements(QObject* parent)
 {
 }
 
+namespace {
+
+void AnalyseCurve(ReceivedMeasurements::Entry& entry, std::optional<double> beakerVolumeMl)
+{
+    entry.jumps.clear();
+    entry.equivalence.reset();
+    entry.conductimetric.reset();
+    if (MeasuredQuantities::IsConductivity(entry.quantity)) {
+        entry.conductimetric = ConductimetricAnalysis::Analyse(entry.points, beakerVolumeMl).result;
+        return;
+    }
+    entry.jumps = TitrationJumps::FindAll(entry.points);
+    if (!entry.jumps.empty())
+        entry.equivalence = entry.jumps[TitrationJumps::Steepest(entry.jumps)];
+}
+
+}  // namespace
+
+std::optional<double> ReceivedMeasurements::Entry::ClassVolumeMl() const
+{
+    if (conductimetric)
+        return conductimetric->volumeMl;
+    if (!jumps.empty())
+        return jumps.front().volumeMl;
+    return std::nullopt;
+}
+
 ReceivedMeasurements::Entry ReceivedMeasurements::Analyse(const QString& peerAddress, const QString& text,
-                                                          quint64 arrivalNumber, const QDateTime& arrival)
+                                                          quint64 arrivalNumber, const QDateTime& arrival,
+                                                          std::optional<double> beakerVolumeMl)
 {
     Entry entry;
     entry.arrivalNumber = arrivalNumber;
@@ -27,13 +57,14 @@ ReceivedMeasurements::Entry ReceivedMeasurements::Analyse(const QString& peerAdd
     const auto byVolume = [](const QPointF& a, const QPointF& b) { return a.x() < b.x(); };
     std::stable_sort(read.points.begin(), read.points.end(), byVolume);
     entry.points = std::move(read.points);
-    entry.equivalence = TitrationAnalysis::FindEquivalence(entry.points);
+    entry.quantity = SentMeasurement::Quantity(text, read.dataLength);
+    AnalyseCurve(entry, beakerVolumeMl);
     return entry;
 }
 
 void ReceivedMeasurements::Add(const QString& peerAddress, const QString& text, quint64 arrivalNumber)
 {
-    Entry entry = Analyse(peerAddress, text, arrivalNumber, now_());
+    Entry entry = Analyse(peerAddress, text, arrivalNumber, now_(), beakerVolumeMl_);
     if (entry.readable)
         qCInfo(lcData).noquote() << QStringLiteral("Mesure reçue de %1 : %2 points").arg(peerAddress).arg(entry.points.size());
     else
@@ -56,4 +87,20 @@ void ReceivedMeasurements::Clear()
     entries_.clear();
     dropped_ = 0;
     emit Changed();
+}
+
+void ReceivedMeasurements::SetBeakerVolumeMl(std::optional<double> beakerVolumeMl)
+{
+    if (beakerVolumeMl == beakerVolumeMl_)
+        return;
+    beakerVolumeMl_ = beakerVolumeMl;
+    bool changed = false;
+    for (Entry& entry : entries_) {
+        if (entry.readable && MeasuredQuantities::IsConductivity(entry.quantity)) {
+            AnalyseCurve(entry, beakerVolumeMl_);
+            changed = true;
+        }
+    }
+    if (changed)
+        emit Changed();
 }

@@ -1,10 +1,14 @@
 // The teacher's station without its window: the store of received texts and the class table.
+#include "ChargeBalanceOracle.h"
+#include "chemistry/TitrationConductivity.h"
 #include "data/ChemistryFile.h"
+#include "data/ClassReport.h"
 #include "data/ClassTable.h"
 #include "data/DataFolder.h"
 #include "data/NumberText.h"
 #include "data/ReceivedMeasurements.h"
 #include "data/ReferenceCurve.h"
+#include "data/SentMeasurement.h"
 
 #include <QDir>
 #include <QFile>
@@ -32,6 +36,32 @@ QString StrongAcidText()
                 + QLatin1Char('\r');
     }
     return text + QStringLiteral("\r\r\r");
+}
+
+// Readings as a run writes them: the value fixed(5, 3), the volume in litres fixed(6, 6).
+QString TextOf(const QList<QPointF>& points)
+{
+    QString text;
+    for (const QPointF& p : points)
+        text += NumberText::Fixed(p.y(), 5, 3) + QLatin1Char('\t') + NumberText::Fixed(p.x() / 1000, 6, 6)
+                + QLatin1Char('\r');
+    return text + QStringLiteral("\r\r\r");
+}
+
+// Hydrochloric acid by sodium hydroxide, in mS/cm from the ions' molar conductivities: 20 mL at
+// 0,01 mol/L by 0,01 mol/L every mL (Ve = 20 mL), or 200 mL at 0,001 mol/L by 0,1 mol/L every
+// 0,1 mL (Ve = 2 mL), diluted so little that the lines stay straight without correction.
+QList<QPointF> HydrochloricConductivity(bool diluted)
+{
+    const double acidMl = diluted ? 200.0 : 20.0;
+    const double acid = diluted ? 0.001 : 0.01;
+    const double base = diluted ? 0.1 : 0.01;
+    const double step = diluted ? 0.1 : 1.0;
+    QList<QPointF> points;
+    for (int i = 0; i <= 35; ++i)
+        points.append(QPointF(i * step, TitrationConductivity::MilliSiemensPerCm(TitrationChemistry::Acid::Hydrochloric,
+                                                                                  acid, acidMl, base, i * step)));
+    return points;
 }
 
 QByteArray ReadAll(const QString& path)
@@ -109,6 +139,104 @@ TEST(ClassTable, Save_InTheClassFolderNamedAfterAddressAndTimeNeverReplacing)
     const ReferenceCurve::Curve back = ReferenceCurve::Read(first);
     EXPECT_EQ(back.name, QStringLiteral("Reçu de 192.168.1.12 le 06/05/2024 à 09:05:03"));
     EXPECT_EQ(back.points, entry.points);
+}
+
+// What the station reads in each kind of curve: every equivalence of a pH curve, the lines'
+// crossing of a conductivity curve that names its quantity after its points (with Va, corrected
+// for the dilution), and the Ve the class compares.
+TEST(ReceivedMeasurements, EachCurveGivesItsEquivalencesAndItsQuantity)
+{
+    const auto conductivity = [](bool diluted) {
+        return SentMeasurement::Text(TextOf(HydrochloricConductivity(diluted)), MeasuredQuantity::ConductivityMilliSiemens);
+    };
+    struct Case {
+        const char* name;
+        QString text;
+        std::optional<double> vaMl;
+        MeasuredQuantity quantity;
+        std::vector<double> jumpsMl;  // the pH curve's equivalences; the crossing for a conductivity
+        double toleranceMl;
+        QString lastCell;
+    };
+    const Case cases[] = {
+        {"strong acid", StrongAcidText(), std::nullopt, MeasuredQuantity::PH, {20.0}, 0.01, QStringLiteral("2,48")},
+        {"phosphoric acid", TextOf(ChargeBalanceOracle::Readings(ChargeBalanceOracle::PhosphoricAcid(), 0.5, 30, 0, 1)),
+         std::nullopt, MeasuredQuantity::PH, {10.0, 20.0}, 0.1, QString()},
+        {"conductivity, uncorrected", conductivity(true), std::nullopt, MeasuredQuantity::ConductivityMilliSiemens,
+         {2.0}, 0.02, QStringLiteral("Conductivité (mS/cm), Va inconnu")},
+        {"conductivity, Va given", conductivity(false), 20.0, MeasuredQuantity::ConductivityMilliSiemens, {20.0}, 0.02,
+         QStringLiteral("Conductivité (mS/cm)")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ReceivedMeasurements store;
+        store.SetBeakerVolumeMl(c.vaMl);
+        store.Add(QStringLiteral("127.0.0.2"), c.text, 1);
+        const ReceivedMeasurements::Entry& entry = store.Entries().front();
+        ASSERT_TRUE(entry.readable);
+        EXPECT_EQ(entry.quantity, c.quantity);
+        const bool isConductivity = MeasuredQuantities::IsConductivity(c.quantity);
+        std::vector<double> found;
+        if (entry.conductimetric)
+            found.push_back(entry.conductimetric->volumeMl);
+        for (const auto& jump : entry.jumps)
+            found.push_back(jump.volumeMl);
+        ASSERT_EQ(found.size(), c.jumpsMl.size());
+        for (std::size_t i = 0; i < found.size(); ++i)
+            EXPECT_NEAR(found[i], c.jumpsMl[i], c.toleranceMl) << i;
+        ASSERT_TRUE(entry.ClassVolumeMl());
+        EXPECT_NEAR(*entry.ClassVolumeMl(), c.jumpsMl.front(), c.toleranceMl);
+        if (isConductivity) {
+            EXPECT_EQ(entry.conductimetric->dilutionCorrected, c.vaMl.has_value());
+        }
+        const QStringList cells = ClassTable::Cells(entry);
+        EXPECT_EQ(cells[3].split(QStringLiteral(" ; ")).size(), static_cast<qsizetype>(c.jumpsMl.size()))
+            << cells[3].toStdString();
+        if (!c.lastCell.isEmpty()) {
+            EXPECT_EQ(cells[4], c.lastCell);
+        }
+        // The station's file of it names the quantity where a chemistry file does.
+        EXPECT_EQ(ClassTable::FileText(entry).split(QLatin1Char('\r')).value(12), MeasuredQuantities::HeaderLine(c.quantity));
+    }
+    // A record of pH sends the bytes it always sent.
+    EXPECT_EQ(SentMeasurement::Text(StrongAcidText(), MeasuredQuantity::PH), StrongAcidText());
+}
+
+// The class report: every row once, the table's header at the top of every page it goes on to,
+// nothing below the foot, each page numbered.
+TEST(ClassReport, LongTableFlowsOverNumberedPagesEachRowOnce)
+{
+    ClassReport::Content content;
+    content.printedAt = kMorning;
+    content.summary = QStringLiteral("résumé");
+    content.headers = QStringList{QStringLiteral("Heure"), QStringLiteral("Ve (mL)"), QStringLiteral("Remarque")};
+    for (int i = 0; i < 150; ++i)
+        content.rows.append({QStringLiteral("r%1").arg(i), QStringLiteral("20,00"), QString()});
+    const QSizeF area(180.0, 267.0);
+    const QList<LabReport::Page> pages = ClassReport::Layout(content, area);
+    ASSERT_GE(pages.size(), 3);
+    QMap<QString, int> seen;
+    int charts = 0;
+    for (qsizetype p = 0; p < pages.size(); ++p) {
+        bool header = false;
+        bool footer = false;
+        for (const LabReport::Item& item : pages[p]) {
+            EXPECT_LE(item.rect.bottom(), area.height() + 1e-9);
+            charts += item.kind == LabReport::Item::Kind::Chart;
+            header = header || (item.text == QStringLiteral("Remarque") && item.bold);
+            footer = footer || item.text == QStringLiteral("Page %1 / %2").arg(p + 1).arg(pages.size());
+            if (item.text.startsWith(QLatin1Char('r')) && !item.text.startsWith(QStringLiteral("ré"))) {
+                ++seen[item.text];
+                EXPECT_LE(item.rect.bottom(), area.height() - 6.0 + 1e-9);
+            }
+        }
+        EXPECT_TRUE(header) << p;
+        EXPECT_TRUE(footer) << p;
+    }
+    EXPECT_EQ(charts, 1);
+    EXPECT_EQ(seen.size(), 150);
+    for (auto it = seen.begin(); it != seen.end(); ++it)
+        EXPECT_EQ(it.value(), 1) << it.key().toStdString();
 }
 
 }  // namespace

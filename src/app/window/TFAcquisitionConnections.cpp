@@ -15,6 +15,7 @@
 #include "data/DataFolder.h"
 #include "data/MeasurementRecord.h"
 #include "data/MeasurementTextIo.h"
+#include "data/SentMeasurement.h"
 #include "data/NumberText.h"
 #include "files/DataCommands.h"
 #include "files/OverlayCommands.h"
@@ -138,9 +139,12 @@ void TFAcquisition::CreateCompanions()
     help_->InstallF1(this);
     launchers_ = new Launchers(this);
     msgSender1_ = std::make_unique<TMsgSender>();
-    // The network layer knows nothing of points: it is handed the text to send.
-    fdgReseau_ = std::make_unique<TFDgReseau>(*msgSender1_, *msgServer1_,
-                                              [this] { return MeasurementTextIo::BuildMeasurementText(*record_); });
+    // The network layer knows nothing of points: it is handed the text to send (a conductivity
+    // names its quantity after the points, where readers of pH never look).
+    fdgReseau_ = std::make_unique<TFDgReseau>(*msgSender1_, *msgServer1_, [this] {
+        return SentMeasurement::Text(MeasurementTextIo::BuildMeasurementText(*record_),
+                                     dataCommands_->Document().Values().quantity);
+    });
 
     if (board_.bench) {
         benchWindow_ = std::make_unique<BenchWindow>(*board_.bench, board_.message);

@@ -1,12 +1,16 @@
 #include "station/TeacherStation.h"
 
 #include "data/ClassTable.h"
+#include "data/NumberText.h"
 #include "data/ReceivedMeasurements.h"
 #include "files/DataCommands.h"
 #include "net/TMainMsgServer.h"
 #include "net/TMsgSender.h"
 #include "RunFixture.h"
+#include "station/ClassPanel.h"
+#include "station/HistogramView.h"
 #include "station/StationCommands.h"
+#include "support/ErrorBox.h"
 
 #include <QAction>
 #include <QChart>
@@ -17,12 +21,18 @@
 #include <QGuiApplication>
 #include <QItemSelectionModel>
 #include <QLabel>
+#include <QLineEdit>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QValueAxis>
 #include <QLineSeries>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QThread>
 
+#include <cmath>
 #include <latch>
+#include <numeric>
 #include <memory>
 #include <vector>
 
@@ -135,8 +145,12 @@ TEST_F(TeacherStationTest, ListsNewestFirst_DrawsTheSelection_SavesCopiesAndClea
     EXPECT_TRUE(station.MessageLabel()->text().startsWith(QStringLiteral("2 mesure(s) enregistrée(s)")));
 
     station.CopierButton()->click();
-    const QList<ReceivedMeasurements::Entry> newestFirst(Store().Entries().rbegin(), Store().Entries().rend());
-    EXPECT_EQ(QGuiApplication::clipboard()->text(), ClassTable::ClipboardText(newestFirst));
+    const QStringList copied = QGuiApplication::clipboard()->text().split(QLatin1Char('\r'));
+    ASSERT_GE(copied.size(), 6);
+    EXPECT_EQ(copied[0], QStringLiteral("Heure\tAdresse\tPoints\tVe (mL)\tpH à Ve/2\tÉcart / s\tRemarque"));
+    EXPECT_TRUE(copied[1].startsWith(QStringLiteral("09:05:03\t10.0.0.4\t61\t19,75\t3,00\t"))) << copied[1].toStdString();
+    EXPECT_EQ(copied[3], QStringLiteral("09:05:03\t10.0.0.2\tillisible\t\t\t\t"));
+    EXPECT_EQ(copied[6], QStringLiteral("Valeurs retenues\t3"));
 
     for (int n = 5; n <= ReceivedMeasurements::kCapacity + 2; ++n)
         Store().Add(QStringLiteral("10.0.1.1"), curve, static_cast<quint64>(n));
@@ -203,6 +217,152 @@ TEST_F(TeacherStationTest, Arrival_AddsItsRowOnly_DrawnCurvesKeepTheirSeriesAndC
     EXPECT_EQ(table->rowCount(), ReceivedMeasurements::kCapacity);
     EXPECT_TRUE(drawn().isEmpty());
     EXPECT_TRUE(station.SelectedEntries().isEmpty());
+}
+
+// A rising step from pH 3 to 11 between two readings 0,1 mL apart, the first at 15 mL: Ve is
+// half way between them.
+QString StepCurve(double veMl)
+{
+    QString curve;
+    const int jump = static_cast<int>(std::lround((veMl - 15.0) / 0.1 - 0.5));
+    for (int i = 0; i <= 100; ++i)
+        curve += QStringLiteral("%1\t%2\r").arg(i <= jump ? QStringLiteral("3,000") : QStringLiteral("11,000"),
+                                                NumberText::Fixed((15.0 + i * 0.1) / 1000, 6, 6));
+    return curve + QStringLiteral("\r\r\r");
+}
+
+// The class's results follow each arrival; a bench is left out with a click and back in, by its
+// tick or by the button; Cb and Va typed give Ca and are remembered; the table and statistics
+// are copied and printed; a report that cannot be written says so.
+TEST_F(TeacherStationTest, ClassResults_FollowArrivals_LeftOutAndBack_CaFromTheClassQuantities_CopiedAndPrinted)
+{
+    TeacherStation& station = commands->Station();
+    station.show();
+    QTableWidget* table = station.Table();
+    // 23 benches from 19,85 to 20,25 mL, then one at 23,05 mL: far beyond 2 s.
+    double sumOfTheTwentyThree = 0.0;
+    for (int b = 0; b < 24; ++b) {
+        const double ve = b < 23 ? 19.85 + 0.1 * (b % 5) : 23.05;
+        sumOfTheTwentyThree += b < 23 ? ve : 0.0;
+        Store().Add(QStringLiteral("127.0.0.%1").arg(b + 2), StepCurve(ve), static_cast<quint64>(b + 1));
+    }
+    station.Refresh();
+    const auto remark = [&](int row) { return table->item(row, TeacherStation::kRemarkColumn); };
+    EXPECT_EQ(station.Statistics().count, 24);
+    EXPECT_TRUE(station.Panel()->SummaryLabel()->text().startsWith(QStringLiteral("24 valeurs : moyenne Ve = ")))
+        << station.Panel()->SummaryLabel()->text().toStdString();
+    const std::vector<int>& counts = station.Panel()->Histogram()->Picture().histogram.counts;
+    EXPECT_EQ(std::accumulate(counts.begin(), counts.end(), 0), 24);
+    EXPECT_EQ(remark(0)->text(), QStringLiteral("au-delà de 2 s"));  // the newest: the stray bench
+    EXPECT_TRUE(remark(0)->background().color().isValid());
+    EXPECT_EQ(remark(1)->text(), QString());
+
+    // Left out by its tick, back in; then by the button on the selected row, and back.
+    const double meanOfAll = station.Statistics().mean;
+    for (const bool byButton : {false, true}) {
+        SCOPED_TRACE(byButton ? "button" : "tick");
+        if (byButton) {
+            table->selectRow(0);
+            station.EcarterButton()->click();
+        } else {
+            remark(0)->setCheckState(Qt::Unchecked);
+        }
+        EXPECT_EQ(station.Statistics().count, 23);
+        EXPECT_NEAR(station.Statistics().mean, sumOfTheTwentyThree / 23, 1e-9);
+        EXPECT_EQ(remark(0)->text(), QStringLiteral("écarté"));
+        EXPECT_EQ(remark(0)->checkState(), Qt::Unchecked);
+        EXPECT_TRUE(station.Panel()->SummaryLabel()->text().startsWith(QStringLiteral("23 valeurs")));
+        if (byButton)
+            station.EcarterButton()->click();
+        else
+            remark(0)->setCheckState(Qt::Checked);
+        EXPECT_EQ(station.Statistics().count, 24);
+        EXPECT_DOUBLE_EQ(station.Statistics().mean, meanOfAll);
+    }
+    remark(0)->setCheckState(Qt::Unchecked);
+
+    // A new arrival keeps the bench left out and counts at once.
+    Store().Add(QStringLiteral("127.0.0.30"), StepCurve(20.05), 25);
+    station.Refresh();
+    EXPECT_EQ(station.Statistics().count, 24);
+    EXPECT_EQ(remark(1)->text(), QStringLiteral("écarté"));
+
+    // The class's Cb and Va: Ca for each bench, remembered for the next start; a typed value
+    // that is not a positive number is refused at the field.
+    EXPECT_TRUE(table->isColumnHidden(TeacherStation::kCaColumn));
+    ClassPanel* panel = station.Panel();
+    panel->VaEdit()->setText(QStringLiteral("-3"));
+    QTest::keyClick(panel->VaEdit(), Qt::Key_Return);
+    EXPECT_TRUE(panel->FieldMessage()->text().contains(QStringLiteral("n'est pas un volume positif")));
+    EXPECT_FALSE(station.Statistics().ofConcentration);
+    panel->CbEdit()->setText(QStringLiteral("0,0100"));
+    panel->VaEdit()->setText(QStringLiteral("25.0"));
+    QTest::keyClick(panel->VaEdit(), Qt::Key_Return);
+    EXPECT_TRUE(panel->FieldMessage()->isHidden());
+    ASSERT_TRUE(station.Statistics().ofConcentration);
+    EXPECT_FALSE(table->isColumnHidden(TeacherStation::kCaColumn));
+    EXPECT_NEAR(station.Statistics().mean, 0.01 * (sumOfTheTwentyThree + 20.05) / 24 / 25.0, 1e-12);
+    EXPECT_EQ(table->item(5, TeacherStation::kCaColumn)->text(), QStringLiteral("8,10E-3"));  // 20,25 mL
+    EXPECT_EQ(QSettings().value(QStringLiteral("PosteProfesseur/Va")).toString(), QStringLiteral("25.0"));
+    EXPECT_TRUE(ClassPanel().Quantities().has_value());
+
+    station.CopierButton()->click();
+    const QStringList copied = QGuiApplication::clipboard()->text().split(QLatin1Char('\r'));
+    EXPECT_EQ(copied[0], QStringLiteral("Heure\tAdresse\tPoints\tVe (mL)\tpH à Ve/2\tCa (mol/L)\tÉcart / s\tRemarque"));
+    EXPECT_TRUE(copied.contains(QStringLiteral("Valeurs retenues\t24")));
+    EXPECT_TRUE(copied.filter(QStringLiteral("Moyenne de Ca en mol/L\t8,01")).size() == 1)
+        << copied.join(u'|').toStdString();
+
+    // The report where the teacher says; one that cannot be written shows the error box only.
+    QTemporaryDir folder;
+    QString chosen = folder.filePath(QStringLiteral("classe.pdf"));
+    station.SetFileDialogRunner([&](QFileDialog&) { return chosen; });
+    QStringList boxes;
+    ErrorBox::SetPresenter([&](const QString& text) { boxes << text; });
+    station.RapportButton()->click();
+    QFile pdf(chosen);
+    ASSERT_TRUE(pdf.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(pdf.read(5) == "%PDF-");
+    EXPECT_TRUE(station.MessageLabel()->text().startsWith(QStringLiteral("Rapport de classe enregistré")));
+    chosen = folder.filePath(QStringLiteral("absent/classe.pdf"));
+    station.RapportButton()->click();
+    ErrorBox::SetPresenter({});
+    EXPECT_EQ(boxes.size(), 1);
+    EXPECT_FALSE(QFile::exists(chosen));
+    EXPECT_TRUE(station.MessageLabel()->text().isEmpty());
+}
+
+// A conductivity curve is drawn against a conductivity axis from 0, in mS/cm, beside the pH axis.
+TEST_F(TeacherStationTest, ConductivityCurve_OnItsOwnAxis)
+{
+    QString text;
+    for (int ml = 0; ml <= 30; ++ml)
+        text += QStringLiteral("%1\t%2\r").arg(NumberText::Fixed(ml < 20 ? 4000.0 - 150 * ml : 1000.0 + 100 * (ml - 20), 5, 1),
+                                               NumberText::Fixed(ml / 1000.0, 6, 6));
+    Store().Add(QStringLiteral("127.0.0.2"), text + QStringLiteral("\r\r\rConductivité (µS/cm)\r"), 1);
+    Store().Add(QStringLiteral("127.0.0.3"), StepCurve(20.05), 2);
+    TeacherStation& station = commands->Station();
+    station.show();
+    QTableWidget* table = station.Table();
+    EXPECT_EQ(table->item(1, 4)->text(), QStringLiteral("Conductivité (µS/cm), Va inconnu"));
+    EXPECT_EQ(table->item(1, 3)->text(), QStringLiteral("20,00"));
+    table->selectAll();
+    QValueAxis* conductivity = nullptr;
+    for (QAbstractAxis* axis : station.ChartView()->chart()->axes(Qt::Vertical))
+        if (axis->titleText().startsWith(QStringLiteral("Conductivité")))
+            conductivity = static_cast<QValueAxis*>(axis);
+    ASSERT_NE(conductivity, nullptr);
+    EXPECT_TRUE(conductivity->isVisible());
+    EXPECT_EQ(conductivity->min(), 0.0);
+    EXPECT_EQ(conductivity->max(), 5.0);  // 4 000 µS/cm = 4 mS/cm
+    table->clearSelection();
+    EXPECT_FALSE(conductivity->isVisible());
+    // The class's Va corrects its dilution: the row is analysed again.
+    station.Panel()->VaEdit()->setText(QStringLiteral("50"));
+    QTest::keyClick(station.Panel()->VaEdit(), Qt::Key_Return);
+    EXPECT_EQ(table->item(1, 4)->text(), QStringLiteral("Conductivité (µS/cm)"));
+    ASSERT_TRUE(Store().Entries().front().conductimetric);
+    EXPECT_TRUE(Store().Entries().front().conductimetric->dilutionCorrected);
 }
 
 }  // namespace
