@@ -1,7 +1,10 @@
 #include "chemistry/FitText.h"
 
+#include "text/UncertainNumber.h"
+
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 namespace FitText {
 
@@ -28,6 +31,17 @@ Scientific ScientificFor(double value, double uncertainty)
         s.decimals = DecimalsFor(uncertainty / scale, 1, 5);
     }
     return s;
+}
+
+// The decimals of the written concentration once its power of ten is multiplied out.
+int PlainDecimals(double value, double uncertainty)
+{
+    const std::optional<UncertainNumber::Written> w = UncertainNumber::Write(value, uncertainty);
+    if (!w)
+        return 5;
+    const qsizetype comma = w->value.indexOf(QLatin1Char(','));
+    const int mantissaDecimals = comma < 0 ? 0 : static_cast<int>(w->value.size() - comma - 1);
+    return std::max(0, mantissaDecimals - w->exponent);
 }
 
 int PHDecimals(double uncertainty)
@@ -58,23 +72,23 @@ int DecimalsFor(double uncertainty, int least, int most)
 
 QString Concentration(double value, double uncertainty)
 {
+    const QString written = UncertainNumber::Bracketed(value, uncertainty);
+    if (!written.isEmpty())
+        return written;
+    // No uncertainty to round to: the value alone, to three significant digits.
     const Scientific s = ScientificFor(value, uncertainty);
-    const double scale = std::pow(10.0, s.exponent);
-    return QStringLiteral("(%1 ± %2)E%3")
-        .arg(Decimal(value / scale, s.decimals), Decimal(uncertainty / scale, s.decimals))
-        .arg(s.exponent);
+    return QStringLiteral("%1 × 10%2")
+        .arg(Decimal(value / std::pow(10.0, s.exponent), 2), UncertainNumber::Superscript(s.exponent));
 }
 
 QString ConcentrationValue(double value, double uncertainty)
 {
-    const Scientific s = ScientificFor(value, uncertainty);
-    return Decimal(value, std::max(0, s.decimals - s.exponent));
+    return Decimal(value, PlainDecimals(value, uncertainty));
 }
 
 QString ConcentrationUncertainty(double value, double uncertainty)
 {
-    const Scientific s = ScientificFor(value, uncertainty);
-    return Decimal(uncertainty, std::max(0, s.decimals - s.exponent));
+    return Decimal(uncertainty, PlainDecimals(value, uncertainty));
 }
 
 QString PlusMinus(double value, double uncertainty)

@@ -74,7 +74,7 @@ Outcome Fit(const Model& start, const std::vector<Parameter>& adjusted, const QL
 // "acide phosphorique titré par une base forte", "mélange acide fort + acide éthanoïque titré
 // par une base forte".
 QString Description(const Model& model);
-// "Modèle : Ca = (1,000 ± 0,003)E-1 mol/L ; pKa1 = 2,15 ± 0,02 ; pKa2 = 7,20 ± 0,01 ;
+// "Modèle : Ca = (0,10001 ± 0,00031) mol/L ; pKa1 = 2,15 ± 0,02 ; pKa2 = 7,20 ± 0,01 ;
 // écart-type 0,01 pH ; Ve1 = 10,00 mL ; Ve2 = 20,00 mL ; Ve3 = 30,00 mL".
 QString ResultText(const Result& result);
 // Caption TAB value CR for each line, as a spreadsheet pastes it.

@@ -72,7 +72,7 @@ Outcome Fit(const Model& start, const Adjusted& adjusted, const QList<QPointF>& 
 QString SpeciesName(TitrationChemistry::Species species);
 // "acide faible titré par une base forte".
 QString Description(const Model& model);
-// "Modèle : Ca = (1,002 ± 0,004)E-2 mol/L ; pKa = 4,77 ± 0,02 ; écart-type 0,03 pH ;
+// "Modèle : Ca = (1,0021 ± 0,0041) × 10⁻² mol/L ; pKa = 4,77 ± 0,02 ; écart-type 0,03 pH ;
 // Ve = 20,04 mL", with the adjusted parameters only.
 QString ResultText(const Result& result);
 // The same as a spreadsheet pastes it: caption TAB value CR, numbers with ','.

@@ -1,6 +1,7 @@
 #include "data/NumberText.h"
 
 #include "data/ConvertError.h"
+#include "text/UncertainNumber.h"
 
 #include <algorithm>
 #include <array>
@@ -300,14 +301,7 @@ double Parse(const QString& text, QChar separator)
 
 QString Superscript(int number)
 {
-    static const QChar digits[] = {QChar(0x2070), QChar(0x00B9), QChar(0x00B2), QChar(0x00B3), QChar(0x2074),
-                                   QChar(0x2075), QChar(0x2076), QChar(0x2077), QChar(0x2078), QChar(0x2079)};
-    QString text;
-    if (number < 0)
-        text += QChar(0x207B);
-    for (const QChar c : QString::number(std::abs(static_cast<qint64>(number))))
-        text += digits[c.digitValue()];
-    return text;
+    return UncertainNumber::Superscript(number);
 }
 
 }  // namespace NumberText

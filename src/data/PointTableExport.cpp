@@ -4,6 +4,8 @@
 #include "data/MeasurementRecord.h"
 #include "data/NumberText.h"
 
+#include <QStringList>
+
 
 #include <algorithm>
 
@@ -41,6 +43,28 @@ QByteArray CsvBytes(const Table& table)
     line(table.xCaption, table.pHCaption);
     for (const auto& [x, y] : table.rows)
         line(x, y);
+    return bytes;
+}
+
+QByteArray CsvBytes(const Table& table, const QString& results)
+{
+    QByteArray bytes = CsvBytes(table);
+    if (results.isEmpty())
+        return bytes;
+    bytes += "\r\n";
+    // A field holding the separator or a quote is quoted, its quotes doubled.
+    const auto field = [](QString text) {
+        if (!text.contains(QLatin1Char(';')) && !text.contains(QLatin1Char('"')))
+            return text;
+        return QLatin1Char('"') + text.replace(QLatin1Char('"'), QStringLiteral("\"\"")) + QLatin1Char('"');
+    };
+    for (const QString& line : results.split(QLatin1Char('\r'), Qt::SkipEmptyParts)) {
+        QStringList cells = line.split(QLatin1Char('\t'));
+        for (QString& cell : cells)
+            cell = field(cell);
+        bytes += cells.join(QLatin1Char(';')).toUtf8();
+        bytes += "\r\n";
+    }
     return bytes;
 }
 

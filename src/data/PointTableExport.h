@@ -27,5 +27,8 @@ Table FromRecord(const MeasurementRecord& record);
 // For French spreadsheets: UTF-8 with a byte-order mark, ';' between fields, the caption line,
 // CR LF after every line.
 QByteArray CsvBytes(const Table& table);
+// The same, then an empty line and the results given as the clipboard has them (caption TAB
+// value CR per line), one row each; nothing more when `results` is empty.
+QByteArray CsvBytes(const Table& table, const QString& results);
 
 }  // namespace PointTableExport

@@ -30,26 +30,6 @@ double StepAround(const QList<QPointF>& points, double veMl)
     return step;
 }
 
-// An integer n as n × 10^-decimals, with ',' (decimals may be negative: n × 10^|decimals|).
-QString ScaledText(long long n, int decimals)
-{
-    QString digits = QString::number(n < 0 ? -n : n);
-    if (decimals <= 0) {
-        digits += QString(-decimals, QLatin1Char('0'));
-        return n < 0 ? QLatin1Char('-') + digits : digits;
-    }
-    if (digits.size() <= decimals)
-        digits = QString(decimals - digits.size() + 1, QLatin1Char('0')) + digits;
-    digits.insert(digits.size() - decimals, NumberText::kDecimalSeparator);
-    return n < 0 ? QLatin1Char('-') + digits : digits;
-}
-
-// Decimal digits of a positive integer, less one: the power of ten of its first digit.
-int Magnitude(long long n)
-{
-    return static_cast<int>(QString::number(n).size()) - 1;
-}
-
 double Draw(std::mt19937_64& generator, const Component& c)
 {
     if (c.standard <= 0.0)
@@ -160,33 +140,7 @@ MonteCarloResult MonteCarlo(const Budget& b, int draws, std::uint64_t seed, int 
 
 std::optional<Written> Write(double value, double u)
 {
-    if (!std::isfinite(value) || !std::isfinite(u) || !(u > 0.0))
-        return std::nullopt;
-    // u = digits × 10^power, two significant digits.
-    int power = static_cast<int>(std::floor(std::log10(u))) - 1;
-    long long digits = std::llround(u / std::pow(10.0, power));
-    if (digits >= 100) {  // 0,0996 rounds to 0,10
-        digits /= 10;
-        ++power;
-    } else if (digits < 10) {  // log10 just below a power of ten
-        digits = std::llround(u / std::pow(10.0, --power));
-    }
-    if (digits % 10 == 0) {
-        digits /= 10;
-        ++power;
-    }
-    const double scaled = value / std::pow(10.0, power);
-    if (!(std::abs(scaled) < 1e15))
-        return std::nullopt;
-    const long long rounded = std::llround(scaled);
-    // The power of ten of the larger of the rounded value and u.
-    const int magnitude = std::max(rounded != 0 ? Magnitude(std::abs(rounded)) : 0, Magnitude(digits)) + power;
-    Written written;
-    written.exponent = magnitude >= -1 && magnitude <= 2 ? 0 : magnitude;
-    const int decimals = written.exponent - power;
-    written.value = ScaledText(rounded, decimals);
-    written.uncertainty = ScaledText(digits, decimals);
-    return written;
+    return UncertainNumber::Write(value, u);
 }
 
 QString ResultText(const QString& symbol, double value, double u, const QString& unit)
@@ -195,12 +149,10 @@ QString ResultText(const QString& symbol, double value, double u, const QString&
     const std::optional<Written> w = Write(value, u);
     if (!w)
         return QStringLiteral("%1 = %2%3").arg(symbol, NumberText::General(value), unitText);
-    const QString pair = w->value + QStringLiteral(" ± ") + w->uncertainty;
-    if (w->exponent != 0)
-        return QStringLiteral("%1 = (%2) × 10%3%4").arg(symbol, pair, NumberText::Superscript(w->exponent), unitText);
-    if (unit.isEmpty())
-        return QStringLiteral("%1 = %2").arg(symbol, pair);
-    return QStringLiteral("%1 = (%2)%3").arg(symbol, pair, unitText);
+    // Without a power of ten or a unit the brackets hold nothing apart: "pKa = 4,771 ± 0,021".
+    if (w->exponent == 0 && unit.isEmpty())
+        return QStringLiteral("%1 = %2 ± %3").arg(symbol, w->value, w->uncertainty);
+    return QStringLiteral("%1 = %2%3").arg(symbol, UncertainNumber::Bracketed(value, u), unitText);
 }
 
 std::pair<QString, QString> SpreadsheetPair(double value, double u)

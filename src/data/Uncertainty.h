@@ -2,6 +2,7 @@
 
 #include "data/ConductimetricAnalysis.h"
 #include "data/Histogram.h"
+#include "text/UncertainNumber.h"
 
 #include <QList>
 #include <QPointF>
@@ -96,15 +97,9 @@ struct MonteCarloResult {
 // from a generator started at `seed` (the same seed, the same draws).
 MonteCarloResult MonteCarlo(const Budget& budget, int draws = kDraws, std::uint64_t seed = 1, int bins = 40);
 
-// A result as it is written: the uncertainty rounded to two significant digits, of which a
-// trailing zero is not written (0,080 becomes 0,08, 0,10 becomes 0,1: an uncertainty keeps at
-// most two significant digits), the value rounded to the last decimal the uncertainty shows,
-// and one power of ten for both, the value's once rounded, left out from 0,1 to 999.
-struct Written {
-    QString value;        // mantissa, with ','
-    QString uncertainty;  // mantissa, with ','
-    int exponent = 0;     // the shared power of ten
-};
+// A result as it is written (text/UncertainNumber.h: two significant digits on u, the value to
+// the same decimal, one power of ten): every library writes its results this way.
+using Written = UncertainNumber::Written;
 
 // Empty when u is not a positive finite number or the value not finite.
 std::optional<Written> Write(double value, double u);

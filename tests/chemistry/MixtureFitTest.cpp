@@ -153,14 +153,14 @@ TEST(MixtureFit, SeveralAciditiesAndSpeciesNameEachParameter)
                    {{Kind::PKa, 0, 1}, 7.2013, 0.0041}};
     r.residualSdPH = 0.0118;
     r.equivalenceMl = {10.0012, 20.0024, 30.0036};
-    EXPECT_EQ(MixtureFit::ResultText(r), QStringLiteral("Modèle : Ca = (1,0001 ± 0,0003)E-1 mol/L ; pKa1 = 2,15 ± 0,01 ; "
+    EXPECT_EQ(MixtureFit::ResultText(r), QStringLiteral("Modèle : Ca = (0,100012 ± 0,000031) mol/L ; pKa1 = 2,15 ± 0,01 ; "
                                                         "pKa2 = 7,201 ± 0,004 ; écart-type 0,01 pH ; Ve1 = 10,00 mL ; "
                                                         "Ve2 = 20,00 mL ; Ve3 = 30,00 mL"));
     r.model = Model({Acid(AcidBaseCouples::StrongAcid(), 0.1), Base(Named("ion carbonate"), 0.05)}, Reagent::StrongBase);
     r.estimates = {{{Kind::Concentration, 1, 0}, 0.05, 0.001}, {{Kind::PKa, 1, 1}, 10.331, 0.012}};
     r.equivalenceMl = {10.0};
     EXPECT_EQ(MixtureFit::ResultText(r),
-              QStringLiteral("Modèle : C(CO3 2−) = (5,0 ± 0,1)E-2 mol/L ; pKa(HCO3−/CO3 2−) = 10,33 ± 0,01 ; "
+              QStringLiteral("Modèle : C(CO3 2−) = (5,0 ± 0,1) × 10⁻² mol/L ; pKa(HCO3−/CO3 2−) = 10,33 ± 0,01 ; "
                              "écart-type 0,01 pH ; Ve = 10,00 mL"));
     // The clipboard leaves the program in a code page without U+2212.
     EXPECT_EQ(MixtureFit::ClipboardLines(r), QStringLiteral("Modèle\tmélange acide fort + ion carbonate titré par une base forte\r"

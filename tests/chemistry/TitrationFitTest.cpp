@@ -1,4 +1,5 @@
 #include "chemistry/TitrationFit.h"
+#include "chemistry/FitText.h"
 
 #include "QtPrinters.h"
 
@@ -157,11 +158,11 @@ TEST(TitrationFit, TextsRoundToTheUncertainty)
     r.pKa = Estimate{4.7712, 0.0213};
     r.residualSdPH = 0.0298;
     r.equivalenceMl = 20.042;
-    EXPECT_EQ(ResultText(r), QStringLiteral("Modèle : Ca = (1,002 ± 0,004)E-2 mol/L ; pKa = 4,77 ± 0,02 ; "
+    EXPECT_EQ(ResultText(r), QStringLiteral("Modèle : Ca = (1,0021 ± 0,0041) × 10⁻² mol/L ; pKa = 4,77 ± 0,02 ; "
                                             "écart-type 0,03 pH ; Ve = 20,04 mL"));
     EXPECT_EQ(ClipboardLines(r), QStringLiteral("Modèle\tacide faible titré par une base forte\r"
-                                                "Ca du modèle en mol/L\t0,01002\r"
-                                                "Incertitude-type sur Ca en mol/L\t0,00004\r"
+                                                "Ca du modèle en mol/L\t0,010021\r"
+                                                "Incertitude-type sur Ca en mol/L\t0,000041\r"
                                                 "pKa du modèle\t4,77\r"
                                                 "Incertitude-type sur le pKa\t0,02\r"
                                                 "Écart-type des résidus en pH\t0,03\r"
@@ -172,9 +173,11 @@ TEST(TitrationFit, TextsRoundToTheUncertainty)
     r.beakerMolPerL = Estimate{0.0099996, 0.00041};
     r.pKa.reset();
     r.pHOffset = Estimate{-0.001, 0.012};
-    EXPECT_EQ(ResultText(r), QStringLiteral("Modèle : Ca = (1,00 ± 0,04)E-2 mol/L ; décalage du pH = 0,00 ± 0,01 ; "
+    EXPECT_EQ(ResultText(r), QStringLiteral("Modèle : Ca = (1,000 ± 0,041) × 10⁻² mol/L ; décalage du pH = 0,00 ± 0,01 ; "
                                             "écart-type 0,03 pH ; Ve = 20,04 mL"));
     EXPECT_TRUE(ClipboardLines(r).startsWith(QStringLiteral("Modèle\tbase forte titrée par un acide fort\r")));
+    // Without a usable uncertainty the value stands alone, to three significant digits.
+    EXPECT_EQ(FitText::Concentration(0.0123456, 0.0), QStringLiteral("1,23 × 10⁻²"));
 }
 
 TEST(TitrationFit, CurveFollowsTheJump)

@@ -5,12 +5,14 @@
 #include "analysis/DistributionCommands.h"
 #include "analysis/ModelCommands.h"
 #include "analysis/TangentCommands.h"
+#include "analysis/UncertaintyCommands.h"
 #include "data/ConvertError.h"
 #include "data/ElectrodeCheck.h"
 #include "data/MeasurementRecord.h"
 #include "data/NumberText.h"
 #include "data/TitrationConcentration.h"
 #include "data/TitrationJumps.h"
+#include "data/UncertaintyResults.h"
 #include "data/WholeFile.h"
 #include "support/AppLog.h"
 #include "support/ErrorBox.h"
@@ -82,6 +84,7 @@ AnalysisCommands::AnalysisCommands(MeasurementRecord& record, RecordChart& chart
     , tangents_(new TangentCommands(record, chart, status_, [this] { return ReadPoints(); }, this))
     , distributionCommands_(new DistributionCommands(chart, *model_, status_, this))
     , conductimetry_(new ConductimetryCommands(chart, status_, [this] { return ReadPoints(); }, this))
+    , uncertainty_(new UncertaintyCommands(this))
     , dataFolder_([] { return QDir::currentPath(); })
     , fileDialogRunner_(RunFileDialog)
     , redraw_(new QTimer(this))
@@ -90,6 +93,45 @@ AnalysisCommands::AnalysisCommands(MeasurementRecord& record, RecordChart& chart
     redraw_->setInterval(RecordChart::kRedrawIntervalMs);
     connect(redraw_, &QTimer::timeout, this, Guarded(this, &AnalysisCommands::FlushDerivative));
     ConnectRecord();
+    ConnectUncertainties();
+}
+
+void AnalysisCommands::ConnectUncertainties()
+{
+    UncertaintyCommands::Hooks hooks;
+    hooks.quantities = [this] { return quantities_ ? quantities_() : HeaderValues(); };
+    hooks.points = [this] { return ReadPoints(); };
+    hooks.tangentVe = [this] {
+        if (MeasuredQuantities::IsConductivity(quantity_))
+            return std::optional<double>();
+        const auto& result = tangents_->LastResult();
+        return result ? std::optional<double>(result->volumeMl) : std::nullopt;
+    };
+    hooks.peakVe = [this]() -> std::optional<double> {
+        // On a conductivity the derivative's peak, the tangents and the model mean nothing.
+        if (MeasuredQuantities::IsConductivity(quantity_))
+            return std::nullopt;
+        const EquivalenceResults::Results results = ComputeResults();
+        return results.jumps.empty() ? std::nullopt : std::optional<double>(results.jumps.front().volumeMl);
+    };
+    // Ca = Cb Ve / Va holds for one species; a mixture takes its concentrations from two steps.
+    hooks.oneSpecies = [this] { return model_->BeakerContent() == TitrationConcentration::Content::OneSpecies; };
+    hooks.model = [this]() -> std::optional<UncertaintyCommands::ModelFound> {
+        const auto& fit = model_->LastFit();
+        if (MeasuredQuantities::IsConductivity(quantity_) || !fit || fit->model.titration.beaker.size() != 1 || fit->equivalenceMl.empty())
+            return std::nullopt;
+        for (const MixtureFit::Estimate& e : fit->estimates)
+            if (e.parameter.kind == MixtureFit::Parameter::Kind::Concentration)
+                return UncertaintyCommands::ModelFound{fit->equivalenceMl.front(), e.value, e.uncertainty};
+        return std::nullopt;
+    };
+    hooks.dialogOwner = [this] { return chart_.window(); };
+    uncertainty_->SetHooks(std::move(hooks));
+    uncertainty_->SetConductimetry([this]() -> std::optional<ConductimetricAnalysis::Result> {
+        if (!MeasuredQuantities::IsConductivity(quantity_))
+            return std::nullopt;
+        return conductimetry_->Compute().result;
+    });
 }
 
 QLineSeries* AnalysisCommands::DerivativeSeries() const
@@ -174,6 +216,7 @@ QMenu* AnalysisCommands::AttachMenu(QMenuBar* bar, QAction* after)
     distributionPH_ = Item(menu_, QStringLiteral("Distribution en fonction du p&H..."),
                            QStringLiteral("DistributionenfonctiondupH1"));
     copierResultats_ = Item(menu_, QStringLiteral("Copier les &résultats"), QStringLiteral("Copierlesresultats1"));
+    uncertainty_->AddAction(menu_, copierResultats_);
     menu_->addSeparator();
     // The chart's own view: whole curve and crosshair.
     vueComplete_ = Item(menu_, QStringLiteral("Vue &complète"), QStringLiteral("Vuecomplete1"));
@@ -453,7 +496,16 @@ void AnalysisCommands::PointEquivalenceClick()
     equivalence_.reset();
     if (!jumps_.empty())
         equivalence_ = jumps_[TitrationJumps::Steepest(jumps_)];
-    status_(EquivalenceResults::StatusText(results));
+    QString text = EquivalenceResults::StatusText(results);
+    // The uncertainties of the first equivalence, the one Ca follows from; Ca with its
+    // uncertainty then stands in the place of the bare one, so it is not written twice.
+    if (!jumps_.empty()) {
+        const UncertaintyResults::Entry peak = uncertainty_->PeakEntry(jumps_.front().volumeMl);
+        if (peak.concentration)
+            text = TitrationJumps::ResultText(results.jumps);
+        text += UncertaintyResults::StatusSuffix(peak);
+    }
+    status_(text);
     if (!jumps_.empty())
         ShowMarks();
     else
@@ -553,7 +605,7 @@ void AnalysisCommands::CopierResultatsClick()
         // The conductimetric lines in the place of the pH's; nothing of a pH method applies.
         const QString lines = conductimetry_->ClipboardLines();
         if (!lines.isEmpty())
-            QGuiApplication::clipboard()->setText(lines);
+            QGuiApplication::clipboard()->setText(lines + uncertainty_->ClipboardLines());
         return;
     }
     // Every equivalence first, then the concentrations.
@@ -561,6 +613,8 @@ void AnalysisCommands::CopierResultatsClick()
     QString text = EquivalenceResults::ClipboardText(results);
     if (results.jumps.empty())
         status_(TitrationAnalysis::NotFoundText());
+    // The uncertainties of every method that ran, after the concentrations.
+    text += uncertainty_->ClipboardLines();
     // Then the method of tangents, when it ran on these points.
     text += tangents_->ClipboardLines();
     // The model's lines come last, whatever other results come before them.

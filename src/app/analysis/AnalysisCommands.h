@@ -28,6 +28,7 @@ class QTimer;
 class QValueAxis;
 class RecordChart;
 class TangentCommands;
+class UncertaintyCommands;
 
 // The "A&nalyse" menu: the derivative dpH/dV and the second derivative drawn on Chart1 against
 // a right-hand axis of their own (one scale for both when both are shown: the designed window
@@ -106,6 +107,8 @@ public:
     DistributionCommands& Distribution() const { return *distributionCommands_; }
     // "Méthode des &tangentes": the construction and its result.
     TangentCommands& Tangents() const { return *tangents_; }
+    // "&Incertitudes...": the tolerances kept and every method's uncertainties.
+    UncertaintyCommands& Uncertainties() const { return *uncertainty_; }
 
     // The last equivalence found by "&Point d'équivalence" (the steepest of them), until the
     // record changes.
@@ -152,6 +155,8 @@ private:
     // model says it.
     EquivalenceResults::Results ComputeResults() const;
     void WriteImage(const QString& path, bool svg);
+    // Hands the uncertainties the methods' results.
+    void ConnectUncertainties();
 
     MeasurementRecord& record_;
     RecordChart& chart_;
@@ -162,6 +167,7 @@ private:
     ConductimetryCommands* conductimetry_;
     MeasuredQuantity quantity_ = MeasuredQuantity::PH;
     QAction* domaines_ = nullptr;
+    UncertaintyCommands* uncertainty_;
     FolderProvider dataFolder_;
     FileDialogRunner fileDialogRunner_;
     QuantitiesProvider quantities_;

@@ -58,11 +58,15 @@ LabReport::Content ReportCommands::Content() const
     if (!record_.TimeMode() && MeasuredQuantities::IsConductivity(content.quantities.quantity)) {
         if (conductimetricLines_)
             content.results = conductimetricLines_();
+        if (uncertaintyLines_ && !content.results.isEmpty())
+            content.results += uncertaintyLines_();
         return content;
     }
     if (!record_.TimeMode())
         content.results = EquivalenceResults::ReportLines(
             EquivalenceResults::Find(record_.VolumePoints(), beakerContent_(), content.quantities));
+    if (uncertaintyLines_)
+        content.results += uncertaintyLines_();
     if (tangentLines_)
         content.results += tangentLines_();
     if (modelLines_)
@@ -146,7 +150,8 @@ void ReportCommands::ExporterenPDF1Click()
 
 void ReportCommands::Exporterletableau1Click()
 {
-    const QByteArray bytes = PointTableExport::CsvBytes(PointTableExport::FromRecord(record_));
+    const QByteArray bytes = PointTableExport::CsvBytes(PointTableExport::FromRecord(record_),
+                                                        uncertaintyTable_ ? uncertaintyTable_() : QString());
     const QString path = AskPath(QStringLiteral("Exportation du tableau pour un tableur"),
                                  QStringLiteral("Fichiers CSV (*.csv)"), QStringLiteral("csv"));
     if (path.isEmpty())

@@ -48,6 +48,10 @@ public:
     void SetModelLines(LinesProvider lines) { modelLines_ = std::move(lines); }
     // A conductivity record's results, printed in the place of the pH's.
     void SetConductimetricLines(LinesProvider lines) { conductimetricLines_ = std::move(lines); }
+    // The uncertainties: printed after the concentration, and in the spreadsheet file after the
+    // table (caption TAB value CR per line, as they are copied).
+    void SetUncertaintyLines(LinesProvider lines) { uncertaintyLines_ = std::move(lines); }
+    void SetUncertaintyTable(TextProvider lines) { uncertaintyTable_ = std::move(lines); }
     void SetDataFolder(TextProvider folder) { dataFolder_ = std::move(folder); }
     void SetFileDialogRunner(FileDialogRunner runner) { fileDialogRunner_ = std::move(runner); }
     void SetPrintDialogRunner(PrintDialogRunner runner) { printDialogRunner_ = std::move(runner); }
@@ -74,6 +78,8 @@ private:
     LinesProvider tangentLines_;
     LinesProvider modelLines_;
     LinesProvider conductimetricLines_;
+    LinesProvider uncertaintyLines_;
+    TextProvider uncertaintyTable_;
     TextProvider dataFolder_;
     FileDialogRunner fileDialogRunner_;
     PrintDialogRunner printDialogRunner_;

@@ -12,6 +12,7 @@
 #include "analysis/ConductimetryCommands.h"
 #include "analysis/ModelCommands.h"
 #include "analysis/TangentCommands.h"
+#include "analysis/UncertaintyCommands.h"
 #include "board/BenchWindow.h"
 #include "data/DataFolder.h"
 #include "data/MeasurementRecord.h"
@@ -213,6 +214,8 @@ void TFAcquisition::CreateCommands()
     AnalysisCommands* analysis = analysis_;
     report->SetTangentLines([analysis] { return analysis->Tangents().ReportLines(); });
     report->SetConductimetricLines([analysis] { return analysis->Conductimetry().ReportLines(); });
+    report->SetUncertaintyLines([analysis] { return analysis->Uncertainties().ReportLines(); });
+    report->SetUncertaintyTable([analysis] { return analysis->Uncertainties().ClipboardLines(); });
     report->SetModelLines([analysis] { return analysis->Model().ReportLines(); });
     // A model of two species gives each its own step's concentration.
     report->SetBeakerContent([analysis] { return analysis->Model().BeakerContent(); });

@@ -133,7 +133,8 @@ TEST_F(AnalysisCommandsTest, MenuFollowsParametrer)
                                   QStringLiteral("D&omaines des droites (conductimétrie)..."),
                                   QStringLiteral("Méthode des &tangentes"),
                                   QStringLiteral("&Modéliser..."), QStringLiteral("Diagramme de distri&bution"),
-                                  QStringLiteral("Distribution en fonction du p&H..."), QStringLiteral("Copier les &résultats"),
+                                  QStringLiteral("Distribution en fonction du p&H..."), QStringLiteral("&Incertitudes..."),
+                                  QStringLiteral("Copier les &résultats"),
                                   QStringLiteral("Vue &complète"), QStringLiteral("Réticu&le"),
                                   QStringLiteral("Enregistrer le &graphique...")}));
     // Each item has an access key of its own.
@@ -209,8 +210,10 @@ TEST_F(AnalysisCommandsTest, CopiesTheResultsOrSaysIntrouvable)
     ASSERT_EQ(numbers.size(), 3) << window->StatusText().toStdString();
     analysis->CopierResultatsClick();
     const QStringList lines = clipboard->text().split(QLatin1Char('\r'));
-    ASSERT_EQ(lines.size(), 4);  // three lines, each ended by CR
-    EXPECT_TRUE(lines[3].isEmpty());
+    // Three lines, then the six of u(Ve) (no Cb and Va: no Ca), each ended by CR.
+    ASSERT_EQ(lines.size(), 4 + 6);
+    EXPECT_TRUE(lines.back().isEmpty());
+    EXPECT_EQ(lines[3], QStringLiteral("Incertitudes selon la méthode\tpic de la dérivée"));
     const QStringList captions = {QStringLiteral("Volume à l'équivalence en mL"), QStringLiteral("pH à l'équivalence"),
                                   QStringLiteral("pH à la demi-équivalence")};
     for (int i = 0; i < 3; ++i) {
@@ -250,13 +253,13 @@ TEST_F(AnalysisCommandsTest, ConcentrationOnceCbAndVaAreConfirmed)
         const QList<double> numbers = StatusNumbers();
         ASSERT_EQ(numbers.size(), 3) << window->StatusText().toStdString();
         const double ca = cb * numbers[0] / 1000.0 / va;
-        static const QRegularExpression status(QStringLiteral(" ; Ca = (\\d,\\d\\d) × 10⁻³ mol/L$"));
+        static const QRegularExpression status(QStringLiteral(" ; Ca = (\\d,\\d\\d) × 10⁻³ mol/L ; "));
         const QRegularExpressionMatch match = status.match(window->StatusText());
         ASSERT_TRUE(match.hasMatch()) << window->StatusText().toStdString();
         EXPECT_NEAR(NumberText::Parse(match.captured(1)) * 1e-3, ca, ca * 0.01);
         analysis->CopierResultatsClick();
         const QStringList lines = QGuiApplication::clipboard()->text().split(QLatin1Char('\r'));
-        ASSERT_EQ(lines.size(), 5);
+        ASSERT_EQ(lines.size(), 5 + 10);  // then the uncertainties, with Ca's
         const QStringList cells = lines[3].split(QLatin1Char('\t'));
         ASSERT_EQ(cells.size(), 2);
         EXPECT_EQ(cells[0], QStringLiteral("Concentration dans le bécher en mol/L"));
@@ -265,15 +268,15 @@ TEST_F(AnalysisCommandsTest, ConcentrationOnceCbAndVaAreConfirmed)
 
     // The start-up values nobody confirmed give no concentration, only the hint.
     analysis->PointEquivalenceClick();
-    EXPECT_TRUE(window->StatusText().endsWith(hint)) << window->StatusText().toStdString();
+    EXPECT_TRUE(window->StatusText().contains(hint)) << window->StatusText().toStdString();
     analysis->CopierResultatsClick();
-    EXPECT_EQ(QGuiApplication::clipboard()->text().count(QLatin1Char('\r')), 3);
+    EXPECT_EQ(QGuiApplication::clipboard()->text().count(QLatin1Char('\r')), 3 + 6);
 
     typeQuantities(QStringLiteral("0.02"), QStringLiteral("0,050"));
     expectConcentration(0.02, 0.05);
     typeQuantities(QStringLiteral("0,02"), QStringLiteral("cinquante"));
     analysis->PointEquivalenceClick();
-    EXPECT_TRUE(window->StatusText().endsWith(hint)) << window->StatusText().toStdString();
+    EXPECT_TRUE(window->StatusText().contains(hint)) << window->StatusText().toStdString();
 
     // Read from an opened file: Cb on line 10, Va on line 11.
     QTemporaryDir folder;
@@ -366,16 +369,22 @@ TEST_F(AnalysisCommandsTest, TangentsOnTheBenchWeakAcidAndTheirPlaceInTheResults
     }
     EXPECT_NEAR(tangents.Crossing()->at(0).x(), ve, 0.005);
 
-    // Equivalence lines, the concentration, then the tangents; the report likewise.
+    // Equivalence lines, the concentration, the uncertainties of the peak and of the tangents,
+    // then the tangents; the report likewise.
     analysis->CopierResultatsAction()->trigger();
     const QStringList lines = QGuiApplication::clipboard()->text().split(QLatin1Char('\r'), Qt::SkipEmptyParts);
-    ASSERT_EQ(lines.size(), 3 + 1 + 2) << QGuiApplication::clipboard()->text().toStdString();
+    ASSERT_EQ(lines.size(), 3 + 1 + 2 * 10 + 2) << QGuiApplication::clipboard()->text().toStdString();
     EXPECT_TRUE(lines[3].startsWith(QStringLiteral("Concentration dans le bécher en mol/L\t")));
-    EXPECT_EQ(lines[4], QStringLiteral("Volume à l'équivalence (tangentes) en mL\t") + match.captured(1));
-    EXPECT_EQ(lines[5], QStringLiteral("pH à l'équivalence (tangentes)\t") + match.captured(2));
+    EXPECT_EQ(lines[4], QStringLiteral("Incertitudes selon la méthode\tpic de la dérivée"));
+    EXPECT_EQ(lines[14], QStringLiteral("Incertitudes selon la méthode\tméthode des tangentes"));
+    EXPECT_EQ(lines[24], QStringLiteral("Volume à l'équivalence (tangentes) en mL\t") + match.captured(1));
+    EXPECT_EQ(lines[25], QStringLiteral("pH à l'équivalence (tangentes)\t") + match.captured(2));
     const QStringList printed = window->findChild<ReportCommands*>()->Content().results;
-    ASSERT_GE(printed.size(), 2);
-    EXPECT_TRUE(printed[printed.size() - 2].startsWith(QStringLiteral("Concentration dans le bécher : Ca = ")));
+    const qsizetype concentration = printed.indexOf(
+        QRegularExpression(QStringLiteral("^Concentration dans le bécher : Ca = .*")));
+    ASSERT_GE(concentration, 0) << printed.join(QLatin1Char('\n')).toStdString();
+    ASSERT_LT(concentration + 1, printed.size());
+    EXPECT_TRUE(printed[concentration + 1].startsWith(QStringLiteral("Incertitudes (pic de la dérivée) : Ve = (")));
     EXPECT_EQ(printed.back(), QStringLiteral("Méthode des tangentes : Ve = %1 mL ; pH = %2")
                                   .arg(match.captured(1), match.captured(2)));
 

@@ -126,7 +126,7 @@ TEST_F(ModelCommandsTest, FitsTheWeakAcidAndDrawsItOverTheRecord)
     });
 
     static const QRegularExpression pattern(QStringLiteral(
-        "^Modèle : Ca = \\((\\d,\\d+) ± (\\d,\\d+)\\)E-2 mol/L ; pKa = (\\d,\\d+) ± (\\d,\\d+) ; "
+        "^Modèle : Ca = \\((\\d,\\d+) ± (\\d,\\d+)\\) × 10⁻² mol/L ; pKa = (\\d,\\d+) ± (\\d,\\d+) ; "
         "écart-type (\\d,\\d\\d) pH ; Ve = (\\d+,\\d\\d) mL$"));
     const QRegularExpressionMatch match = pattern.match(window->StatusText());
     ASSERT_TRUE(match.hasMatch()) << window->StatusText().toStdString();
@@ -154,12 +154,14 @@ TEST_F(ModelCommandsTest, FitsTheWeakAcidAndDrawsItOverTheRecord)
     analysis->MethodeTangentesAction()->trigger();
     analysis->CopierResultatsAction()->trigger();
     const QStringList lines = QGuiApplication::clipboard()->text().split(QLatin1Char('\r'), Qt::SkipEmptyParts);
-    ASSERT_EQ(lines.size(), 3 + 2 + 7) << QGuiApplication::clipboard()->text().toStdString();
+    // Between them, the uncertainties of the three methods (u(Ve) only: no Cb and Va given).
+    ASSERT_EQ(lines.size(), 3 + 3 * 6 + 2 + 7) << QGuiApplication::clipboard()->text().toStdString();
     EXPECT_TRUE(lines[0].startsWith(QStringLiteral("Volume à l'équivalence en mL\t")));
-    EXPECT_TRUE(lines[3].startsWith(QStringLiteral("Volume à l'équivalence (tangentes) en mL\t")));
-    EXPECT_EQ(lines[5], QStringLiteral("Modèle\tacide faible titré par une base forte"));
-    EXPECT_TRUE(lines[11].startsWith(QStringLiteral("Volume à l'équivalence du modèle en mL\t")));
-    EXPECT_EQ(lines.mid(5).join(QLatin1Char('\r')) + QLatin1Char('\r'), model->ClipboardLines());
+    EXPECT_EQ(lines[3 + 2 * 6], QStringLiteral("Incertitudes selon la méthode\tmodèle"));
+    EXPECT_TRUE(lines[21].startsWith(QStringLiteral("Volume à l'équivalence (tangentes) en mL\t")));
+    EXPECT_EQ(lines[23], QStringLiteral("Modèle\tacide faible titré par une base forte"));
+    EXPECT_TRUE(lines[29].startsWith(QStringLiteral("Volume à l'équivalence du modèle en mL\t")));
+    EXPECT_EQ(lines.mid(23).join(QLatin1Char('\r')) + QLatin1Char('\r'), model->ClipboardLines());
 
     // The lab report prints the fitted model after the equivalence results and the tangents.
     const QStringList printed = window->findChild<ReportCommands*>()->Content().results;

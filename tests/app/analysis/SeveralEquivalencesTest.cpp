@@ -88,13 +88,17 @@ TEST_F(SeveralEquivalencesTest, EveryJumpWithItsConcentrationsInTheStatusChartCo
         const char* name;
         Oracle::Beaker beaker;
         const char* mixture;  // the second species of a mixture model drawn first, or null
-        const char* concentrations;  // what the status ends with, Ca from the first step alone
+        // What the status ends with, Ca from the first step alone, then the first step's
+        // uncertainties: u(Ca) for one species, u(Ve) only for a mixture.
+        const char* concentrations;
     };
     const Case cases[] = {
-        {"phosphoric acid", Oracle::PhosphoricAcid(), nullptr, " ; Ca = (\\d,\\d\\d) × 10⁻¹ mol/L$"},
-        {"sodium carbonate", Oracle::SodiumCarbonate(), nullptr, " ; Ca = (\\d,\\d\\d) × 10⁻¹ mol/L$"},
+        {"phosphoric acid", Oracle::PhosphoricAcid(), nullptr,
+         " ; Ca = (\\d,\\d\\d) × 10⁻¹ mol/L ; Ve = \\([^)]*\\) mL ; Ca = \\([^)]*\\) mol/L$"},
+        {"sodium carbonate", Oracle::SodiumCarbonate(), nullptr,
+         " ; Ca = (\\d,\\d\\d) × 10⁻¹ mol/L ; Ve = \\([^)]*\\) mL ; Ca = \\([^)]*\\) mol/L$"},
         {"hydrochloric and ethanoic acids", Oracle::HydrochloricAndEthanoic(), "acide éthanoïque",
-         " ; C1 = (\\d,\\d\\d) × 10⁻¹ mol/L ; C2 = (\\d,\\d\\d) × 10⁻¹ mol/L$"},
+         " ; C1 = (\\d,\\d\\d) × 10⁻¹ mol/L ; C2 = (\\d,\\d\\d) × 10⁻¹ mol/L ; Ve = \\([^)]*\\) mL$"},
     };
     static const QRegularExpression jumps(QStringLiteral(
         "^Équivalence 1 : Ve = (\\d+,\\d\\d) mL ; pH = (\\d+,\\d\\d) — Équivalence 2 : Ve = (\\d+,\\d\\d) mL ; "
@@ -140,17 +144,19 @@ TEST_F(SeveralEquivalencesTest, EveryJumpWithItsConcentrationsInTheStatusChartCo
                                                                 .arg(found.captured(1 + 2 * k))));
         }
 
-        // The copy: each equivalence with its half-equivalence pH, then the concentrations.
+        // The copy: each equivalence with its half-equivalence pH, then the concentrations, then
+        // the first step's uncertainties (ten lines, or u(Ve)'s six for a mixture).
         analysis->CopierResultatsAction()->trigger();
         const QStringList lines = QGuiApplication::clipboard()->text().split(QLatin1Char('\r'), Qt::SkipEmptyParts);
-        ASSERT_EQ(lines.size(), 6 + (c.mixture ? 2 : 1)) << QGuiApplication::clipboard()->text().toStdString();
+        ASSERT_EQ(lines.size(), 6 + (c.mixture ? 2 + 6 : 1 + 10)) << QGuiApplication::clipboard()->text().toStdString();
         EXPECT_EQ(lines[3], QStringLiteral("Volume à l'équivalence 2 en mL\t") + found.captured(3));
         EXPECT_TRUE(lines[5].startsWith(QStringLiteral("pH à la demi-équivalence 2\t")));
         EXPECT_TRUE(lines[6].startsWith(c.mixture ? QStringLiteral("Concentration de l'espèce 1 dans le bécher en mol/L\t")
                                                   : QStringLiteral("Concentration dans le bécher en mol/L\t")));
-        // The report: one line per equivalence, then the concentrations.
+        // The report: one line per equivalence, then the concentrations, then the uncertainties
+        // (with the Monte-Carlo's line when Ca is given).
         const QStringList printed = window->findChild<ReportCommands*>()->Content().results;
-        ASSERT_EQ(printed.size(), 2 + (c.mixture ? 2 : 1));
+        ASSERT_EQ(printed.size(), 2 + (c.mixture ? 2 + 1 : 1 + 2));
         EXPECT_TRUE(printed[1].startsWith(QStringLiteral("Équivalence 2 : Ve = %1 mL ; pH = ").arg(found.captured(3))));
         EXPECT_TRUE(printed[1].contains(QStringLiteral("pH à la demi-équivalence = ")));
     }
