@@ -253,7 +253,8 @@ TEST_F(AnalysisCommandsTest, ConcentrationOnceCbAndVaAreConfirmed)
         const QList<double> numbers = StatusNumbers();
         ASSERT_EQ(numbers.size(), 3) << window->StatusText().toStdString();
         const double ca = cb * numbers[0] / 1000.0 / va;
-        static const QRegularExpression status(QStringLiteral(" ; Ca = (\\d,\\d\\d) × 10⁻³ mol/L ; "));
+        // Written once, with its uncertainty.
+        static const QRegularExpression status(QStringLiteral(" ; Ca = \\((\\d,\\d+) ± \\d,\\d+\\) × 10⁻³ mol/L$"));
         const QRegularExpressionMatch match = status.match(window->StatusText());
         ASSERT_TRUE(match.hasMatch()) << window->StatusText().toStdString();
         EXPECT_NEAR(NumberText::Parse(match.captured(1)) * 1e-3, ca, ca * 0.01);

@@ -132,9 +132,13 @@ TEST_F(ConductimetryCommandsTest, Equivalence_TwoLinesTheirCrossingCaAndTheDilut
         const QString copied = QGuiApplication::clipboard()->text();
         EXPECT_TRUE(copied.startsWith(QStringLiteral("Volume à l'équivalence (conductimétrie) en mL\t")));
         EXPECT_EQ(copied.contains(QStringLiteral("Concentration dans le bécher en mol/L\t")), vaKnown);
+        // The intersection's uncertainties follow, and no pH method's.
+        EXPECT_TRUE(copied.contains(QStringLiteral("Incertitudes selon la méthode\tconductimétrie (intersection)\r")));
+        EXPECT_FALSE(copied.contains(QStringLiteral("pic de la dérivée")));
         const QStringList printed = window->findChild<ReportCommands*>()->Content().results;
         ASSERT_FALSE(printed.isEmpty());
         EXPECT_TRUE(printed.front().startsWith(QStringLiteral("Équivalence (conductimétrie) : Ve = ")));
+        EXPECT_TRUE(printed.join(QLatin1Char('\n')).contains(QStringLiteral("Incertitudes (conductimétrie (intersection))")));
     }
     // The student's ranges: every point of each is fitted, and the report says so.
     analysis->Conductimetry().SetRanges(ConductimetryCommands::Ranges{{2, 12}, {26, 32}});
