@@ -15,26 +15,6 @@ constexpr double kRowMm = 4.2;
 constexpr double kFooterMm = 6.0;
 constexpr double kHistogramMm = 85.0;
 
-LabReport::Item Text(const QRectF& rect, const QString& text, double points, bool bold = false,
-                     int flags = Qt::AlignLeft | Qt::AlignVCenter)
-{
-    LabReport::Item item;
-    item.rect = rect;
-    item.text = text;
-    item.points = points;
-    item.bold = bold;
-    item.flags = flags;
-    return item;
-}
-
-LabReport::Item Rule(double y, double width)
-{
-    LabReport::Item item;
-    item.kind = LabReport::Item::Kind::Rule;
-    item.rect = QRectF(QPointF(0, y), QPointF(width, y));
-    return item;
-}
-
 // Each column as wide as its longest text asks, in characters, then all scaled to the page.
 QList<double> ColumnWidths(const Content& content, double width)
 {
@@ -79,9 +59,9 @@ QList<LabReport::Page> Layout(const Content& content, const QSizeF& areaMm)
     const double bottom = areaMm.height() - kFooterMm;
     QList<LabReport::Page> pages(1);
     double y = 0.0;
-    pages[0].append(Text(QRectF(0, y, width, 14.0), Title(), 16.0, true, Qt::AlignLeft | Qt::AlignTop));
+    pages[0].append(LabReport::TextItem(QRectF(0, y, width, 14.0), Title(), 16.0, true, Qt::AlignLeft | Qt::AlignTop));
     y += 15.0;
-    pages[0].append(Text(QRectF(0, y, width, 5.0),
+    pages[0].append(LabReport::TextItem(QRectF(0, y, width, 5.0),
                          QStringLiteral("Imprimé le %1 à %2")
                              .arg(content.printedAt.toString(QStringLiteral("dd/MM/yyyy")),
                                   content.printedAt.toString(QStringLiteral("HH:mm"))),
@@ -91,10 +71,10 @@ QList<LabReport::Page> Layout(const Content& content, const QSizeF& areaMm)
                                           : QStringLiteral("non précisée");
     const QString va = content.quantities ? NumberText::General(content.quantities->beakerVolumeMl)
                                           : QStringLiteral("non précisé");
-    pages[0].append(Text(QRectF(0, y, width, kLineMm),
+    pages[0].append(LabReport::TextItem(QRectF(0, y, width, kLineMm),
                          QStringLiteral("Concentration dans la burette, en mol/L : %1").arg(cb), kBodyPoints));
     y += kLineMm;
-    pages[0].append(Text(QRectF(0, y, width, kLineMm), QStringLiteral("Volume dans le bécher, en mL : %1").arg(va),
+    pages[0].append(LabReport::TextItem(QRectF(0, y, width, kLineMm), QStringLiteral("Volume dans le bécher, en mL : %1").arg(va),
                          kBodyPoints));
     y += kLineMm + 3.0;
     LabReport::Item histogram;
@@ -102,9 +82,9 @@ QList<LabReport::Page> Layout(const Content& content, const QSizeF& areaMm)
     histogram.rect = QRectF(0, y, width, kHistogramMm);
     pages[0].append(histogram);
     y += kHistogramMm + 4.0;
-    pages[0].append(Text(QRectF(0, y, width, 7.0), QStringLiteral("Résultats"), 11.0, true));
+    pages[0].append(LabReport::TextItem(QRectF(0, y, width, 7.0), QStringLiteral("Résultats"), 11.0, true));
     y += 8.0;
-    pages[0].append(Text(QRectF(0, y, width, 2 * kLineMm), content.summary, kBodyPoints, false,
+    pages[0].append(LabReport::TextItem(QRectF(0, y, width, 2 * kLineMm), content.summary, kBodyPoints, false,
                          Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap));
     y += 2 * kLineMm + 3.0;
 
@@ -113,10 +93,10 @@ QList<LabReport::Page> Layout(const Content& content, const QSizeF& areaMm)
     const auto header = [&](LabReport::Page& page, double at) {
         double x = 0.0;
         for (qsizetype c = 0; c < content.headers.size(); ++c) {
-            page.append(Text(QRectF(x, at, widths[c], kRowMm + 0.5), content.headers[c], kTablePoints, true));
+            page.append(LabReport::TextItem(QRectF(x, at, widths[c], kRowMm + 0.5), content.headers[c], kTablePoints, true));
             x += widths[c];
         }
-        page.append(Rule(at + kRowMm + 0.8, width));
+        page.append(LabReport::RuleItem(at + kRowMm + 0.8, 0, width));
         return at + kRowMm + 1.5;
     };
     y = header(pages.back(), y);
@@ -127,7 +107,7 @@ QList<LabReport::Page> Layout(const Content& content, const QSizeF& areaMm)
         }
         double x = 0.0;
         for (qsizetype c = 0; c < std::min(row.size(), widths.size()); ++c) {
-            pages.back().append(Text(QRectF(x, y, widths[c], kRowMm), row[c], kTablePoints));
+            pages.back().append(LabReport::TextItem(QRectF(x, y, widths[c], kRowMm), row[c], kTablePoints));
             x += widths[c];
         }
         y += kRowMm;

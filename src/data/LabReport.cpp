@@ -25,26 +25,6 @@ constexpr double kFooterMm = 6.0;
 constexpr double kChartHeightMm = 150.0;
 constexpr double kTableTopMm = 16.0;
 
-Item Text(const QRectF& rect, const QString& text, double points, bool bold = false,
-          int flags = Qt::AlignLeft | Qt::AlignVCenter)
-{
-    Item item;
-    item.rect = rect;
-    item.text = text;
-    item.points = points;
-    item.bold = bold;
-    item.flags = flags;
-    return item;
-}
-
-Item Rule(double y, double x0, double x1)
-{
-    Item item;
-    item.kind = Item::Kind::Rule;
-    item.rect = QRectF(QPointF(x0, y), QPointF(x1, y));
-    return item;
-}
-
 QString Quantity(const QString& caption, const QString& value, const QString& missing)
 {
     const QString shown = value.trimmed().isEmpty() ? missing : value;
@@ -61,10 +41,10 @@ Page FirstPage(const Content& content, const QSizeF& area)
     const double width = area.width();
     Page page;
     double y = 0.0;
-    page.append(Text(QRectF(0, y, width, 14.0), Title(content.comment), kTitlePoints, true,
+    page.append(TextItem(QRectF(0, y, width, 14.0), Title(content.comment), kTitlePoints, true,
                      Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap));
     y += 15.0;
-    page.append(Text(QRectF(0, y, width, 5.0),
+    page.append(TextItem(QRectF(0, y, width, 5.0),
                      QStringLiteral("Imprimé le %1 à %2")
                          .arg(content.printedAt.toString(QStringLiteral("dd/MM/yyyy")),
                               content.printedAt.toString(QStringLiteral("HH:mm"))),
@@ -76,7 +56,7 @@ Page FirstPage(const Content& content, const QSizeF& area)
          {Quantity(QStringLiteral("Concentration dans le bécher, en mol/L"), q.beakerConcentration, missing),
           Quantity(QStringLiteral("Concentration dans la burette, en mol/L"), q.buretteConcentration, missing),
           Quantity(QStringLiteral("Volume dans le bécher, en L"), q.beakerVolume, missing)}) {
-        page.append(Text(QRectF(0, y, width, kLineMm), line, kBodyPoints));
+        page.append(TextItem(QRectF(0, y, width, kLineMm), line, kBodyPoints));
         y += kLineMm;
     }
     y += 3.0;
@@ -89,10 +69,10 @@ Page FirstPage(const Content& content, const QSizeF& area)
     page.append(chart);
     y += chartHeight + 4.0;
     if (!content.results.isEmpty()) {
-        page.append(Text(QRectF(0, y, width, 7.0), QStringLiteral("Résultats"), 11.0, true));
+        page.append(TextItem(QRectF(0, y, width, 7.0), QStringLiteral("Résultats"), 11.0, true));
         y += 8.0;
         for (const QString& line : content.results) {
-            page.append(Text(QRectF(0, y, width, kLineMm), line, kBodyPoints));
+            page.append(TextItem(QRectF(0, y, width, kLineMm), line, kBodyPoints));
             y += kLineMm;
         }
     }
@@ -111,22 +91,22 @@ QList<Page> TablePages(const PointTableExport::Table& table, const QSizeF& area)
     const double pHWidth = kColumnBlockMm * 0.35;
     for (int first = 0; first < rowCount; first += rowsPerPage) {
         Page page;
-        page.append(Text(QRectF(0, 0, area.width(), 8.0), QStringLiteral("Tableau des mesures"), 12.0, true));
+        page.append(TextItem(QRectF(0, 0, area.width(), 8.0), QStringLiteral("Tableau des mesures"), 12.0, true));
         const int onPage = std::min(rowsPerPage, rowCount - first);
         const int usedBlocks = (onPage + rowsPerColumn - 1) / rowsPerColumn;
         for (int b = 0; b < usedBlocks; ++b) {
             const double x = b * kColumnBlockMm;
             const int right = Qt::AlignRight | Qt::AlignVCenter;
-            page.append(Text(QRectF(x, 10.0, xWidth, 5.0), table.xCaption, 9.0, true, right));
-            page.append(Text(QRectF(x + xWidth, 10.0, pHWidth, 5.0), table.pHCaption, 9.0, true, right));
-            page.append(Rule(kTableTopMm - 0.5, x, x + xWidth + pHWidth));
+            page.append(TextItem(QRectF(x, 10.0, xWidth, 5.0), table.xCaption, 9.0, true, right));
+            page.append(TextItem(QRectF(x + xWidth, 10.0, pHWidth, 5.0), table.pHCaption, 9.0, true, right));
+            page.append(RuleItem(kTableTopMm - 0.5, x, x + xWidth + pHWidth));
             for (int i = 0; i < rowsPerColumn; ++i) {
                 const int row = first + b * rowsPerColumn + i;
                 if (row >= first + onPage)
                     break;
                 const double y = kTableTopMm + i * kRowHeightMm;
-                page.append(Text(QRectF(x, y, xWidth, kRowHeightMm), table.rows[row].first, 9.0, false, right));
-                page.append(Text(QRectF(x + xWidth, y, pHWidth, kRowHeightMm), table.rows[row].second, 9.0, false,
+                page.append(TextItem(QRectF(x, y, xWidth, kRowHeightMm), table.rows[row].first, 9.0, false, right));
+                page.append(TextItem(QRectF(x + xWidth, y, pHWidth, kRowHeightMm), table.rows[row].second, 9.0, false,
                                  right));
             }
         }
@@ -145,6 +125,25 @@ QFont ReportFont(double points, bool bold)
 }
 
 }  // namespace
+
+Item TextItem(const QRectF& rect, const QString& text, double points, bool bold, int flags)
+{
+    Item item;
+    item.rect = rect;
+    item.text = text;
+    item.points = points;
+    item.bold = bold;
+    item.flags = flags;
+    return item;
+}
+
+Item RuleItem(double y, double x0, double x1)
+{
+    Item item;
+    item.kind = Item::Kind::Rule;
+    item.rect = QRectF(QPointF(x0, y), QPointF(x1, y));
+    return item;
+}
 
 QString Title(const QString& comment)
 {
@@ -176,7 +175,7 @@ void NumberPages(QList<Page>& pages, const QSizeF& areaMm)
 {
     const int count = static_cast<int>(pages.size());
     for (int i = 0; i < count; ++i)
-        pages[i].append(Text(QRectF(0, areaMm.height() - kFooterMm + 1.0, areaMm.width(), kFooterMm - 1.0),
+        pages[i].append(TextItem(QRectF(0, areaMm.height() - kFooterMm + 1.0, areaMm.width(), kFooterMm - 1.0),
                              QStringLiteral("Page %1 / %2").arg(i + 1).arg(count), kSmallPoints, false,
                              Qt::AlignHCenter | Qt::AlignBottom));
 }

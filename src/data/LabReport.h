@@ -43,6 +43,11 @@ struct Item {
 };
 using Page = QList<Item>;
 
+// A text in its rectangle, and a rule at height y from x0 to x1 (millimetres of the page).
+Item TextItem(const QRectF& rect, const QString& text, double points, bool bold = false,
+              int flags = Qt::AlignLeft | Qt::AlignVCenter);
+Item RuleItem(double y, double x0, double x1);
+
 // Draws the chart, as vectors, into a rectangle in the painter's device coordinates.
 using ChartPainter = std::function<void(QPainter&, const QRectF&)>;
 
