@@ -118,7 +118,8 @@ void AnalysisCommands::ConnectUncertainties()
     hooks.oneSpecies = [this] { return model_->BeakerContent() == TitrationConcentration::Content::OneSpecies; };
     hooks.model = [this]() -> std::optional<UncertaintyCommands::ModelFound> {
         const auto& fit = model_->LastFit();
-        if (MeasuredQuantities::IsConductivity(quantity_) || !fit || fit->model.titration.beaker.size() != 1 || fit->equivalenceMl.empty())
+        if (MeasuredQuantities::IsConductivity(quantity_) || !fit || fit->model.titration.beaker.size() != 1
+            || fit->equivalenceMl.empty())
             return std::nullopt;
         for (const MixtureFit::Estimate& e : fit->estimates)
             if (e.parameter.kind == MixtureFit::Parameter::Kind::Concentration)
