@@ -6,7 +6,7 @@
 // simple model the dialog opens on (five fits of the curve's direction) is measured too.
 #include "chemistry/MixtureFit.h"
 #include "chemistry/ModelChoice.h"
-#include "chemistry/SpeciesDistribution.h"
+#include "chemistry/SpeciesFractions.h"
 
 #include <benchmark/benchmark.h>
 
@@ -51,7 +51,7 @@ void BM_TriacidDistribution(benchmark::State& state)
     const Titration model = Model(0.1, {2.15, 7.20, 12.35});
     const std::vector<double> volumes = Volumes();
     for (auto _ : state)
-        benchmark::DoNotOptimize(SpeciesDistribution::AlongVolume(model, volumes));
+        benchmark::DoNotOptimize(SpeciesFractions::AlongVolume(model, volumes));
 }
 
 QList<QPointF> Record()

@@ -1,5 +1,5 @@
 #include "chemistry/MixtureTitration.h"
-#include "chemistry/SpeciesDistribution.h"
+#include "chemistry/SpeciesFractions.h"
 
 #include "ChargeBalanceOracle.h"
 #include "QtPrinters.h"
@@ -136,21 +136,21 @@ TEST(MixtureTitration, RefusesWhatItCannotCompute)
     EXPECT_TRUE(Titrates(Make({Base(phosphoric, 0.1)}, 10, Reagent::StrongAcid, 0.1)));
 }
 
-TEST(SpeciesDistribution, FormsOfEachSpeciesMakeAHundredPercentAtEveryVolume)
+TEST(SpeciesFractions, FormsOfEachSpeciesMakeAHundredPercentAtEveryVolume)
 {
     for (const Case& c : Cases()) {
         SCOPED_TRACE(c.name);
         std::vector<double> volumes;
         for (int i = 0; i <= 300; ++i)
             volumes.push_back(i * 0.1);
-        const std::vector<SpeciesDistribution::Curve> curves = SpeciesDistribution::AlongVolume(c.model, volumes);
+        const std::vector<SpeciesFractions::Curve> curves = SpeciesFractions::AlongVolume(c.model, volumes);
         int weak = 0;
         for (const Component& component : c.model.beaker)
             weak += component.couple.Strong() ? 0 : component.couple.Acidities() + 1;
         ASSERT_EQ(static_cast<int>(curves.size()), weak);
         for (std::size_t v = 0; v < volumes.size(); ++v) {
             std::vector<double> total(c.model.beaker.size(), 0.0);
-            for (const SpeciesDistribution::Curve& curve : curves) {
+            for (const SpeciesFractions::Curve& curve : curves) {
                 ASSERT_EQ(curve.percent.size(), volumes.size());
                 EXPECT_GE(curve.percent[v], 0.0);
                 total[static_cast<std::size_t>(curve.component)] += curve.percent[v];
@@ -163,12 +163,12 @@ TEST(SpeciesDistribution, FormsOfEachSpeciesMakeAHundredPercentAtEveryVolume)
     }
 }
 
-TEST(SpeciesDistribution, NeighbouringFormsAreEqualAtTheirPKa)
+TEST(SpeciesFractions, NeighbouringFormsAreEqualAtTheirPKa)
 {
     // Phosphoric acid's steps lie five units apart: at each pKa the two forms share almost all.
     const std::vector<double> pKa = Named("acide phosphorique").pKa;
-    const std::vector<SpeciesDistribution::Curve> curves
-        = SpeciesDistribution::AlongPH(Make({Acid(Named("acide phosphorique"), 0.1)}, 10, Reagent::StrongBase, 0.1), pKa);
+    const std::vector<SpeciesFractions::Curve> curves
+        = SpeciesFractions::AlongPH(Make({Acid(Named("acide phosphorique"), 0.1)}, 10, Reagent::StrongBase, 0.1), pKa);
     ASSERT_EQ(curves.size(), 4u);
     const QStringList names = {QStringLiteral("H3PO4"), QStringLiteral("H2PO4−"), QStringLiteral("HPO4 2−"),
                                QStringLiteral("PO4 3−")};
@@ -180,7 +180,7 @@ TEST(SpeciesDistribution, NeighbouringFormsAreEqualAtTheirPKa)
     }
     // Extremes of the pH range stay finite and whole.
     for (const double pH : {-50.0, 80.0}) {
-        const std::vector<double> f = SpeciesDistribution::Fractions(pKa, pH);
+        const std::vector<double> f = SpeciesFractions::Fractions(pKa, pH);
         EXPECT_NEAR(pH < 0 ? f.front() : f.back(), 1.0, 1e-12);
     }
 }

@@ -1,7 +1,7 @@
 #include "analysis/DistributionCommands.h"
 
 #include "analysis/ModelCommands.h"
-#include "chemistry/SpeciesDistribution.h"
+#include "chemistry/SpeciesFractions.h"
 #include "support/CurvePalette.h"
 #include "support/ErrorBox.h"
 #include "window/RecordChart.h"
@@ -133,7 +133,7 @@ void DistributionCommands::Draw(const MixtureFit::Model& model)
     if (!(to > from))
         to = from + 1.0;
     const std::vector<double> volumes = Spread(from, to);
-    const std::vector<SpeciesDistribution::Curve> curves = SpeciesDistribution::AlongVolume(model.titration, volumes);
+    const std::vector<SpeciesFractions::Curve> curves = SpeciesFractions::AlongVolume(model.titration, volumes);
 
     QChart* chart = chart_.chart();
     if (!axis_)
@@ -157,7 +157,7 @@ void DistributionCommands::Draw(const MixtureFit::Model& model)
             }
             continue;
         }
-        const SpeciesDistribution::Curve& c = curves[static_cast<std::size_t>(i)];
+        const SpeciesFractions::Curve& c = curves[static_cast<std::size_t>(i)];
         QList<QPointF> points;
         points.reserve(static_cast<qsizetype>(volumes.size()));
         for (std::size_t k = 0; k < volumes.size(); ++k)
@@ -213,7 +213,7 @@ void DistributionCommands::ContrePHClick()
     chart->addAxis(pHAxis, Qt::AlignBottom);
     QValueAxis* percent = PercentAxis(chart, pHAxis->titleFont(), pHAxis->labelsFont());
     chart->addAxis(percent, Qt::AlignLeft);
-    const std::vector<SpeciesDistribution::Curve> curves = SpeciesDistribution::AlongPH(model->titration, pHs);
+    const std::vector<SpeciesFractions::Curve> curves = SpeciesFractions::AlongPH(model->titration, pHs);
     for (std::size_t i = 0; i < curves.size(); ++i) {
         auto* line = new QLineSeries(chart);
         line->setName(curves[i].species);

@@ -21,7 +21,7 @@ class RecordChart;
 // H2PO4−, HPO4 2−, PO4 3−) against the poured volume, drawn over the curve on a right-hand axis
 // from 0 to 100 %, one named line per form; it follows the model on the chart, fitted or drawn,
 // and goes with it. "Distribution en fonction du p&H..." shows the same forms against the pH in a
-// window of its own. The shares are SpeciesDistribution's.
+// window of its own. The shares are SpeciesFractions's.
 class DistributionCommands : public QObject {
     Q_OBJECT
 

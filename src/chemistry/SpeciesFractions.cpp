@@ -1,9 +1,9 @@
-#include "chemistry/SpeciesDistribution.h"
+#include "chemistry/SpeciesFractions.h"
 
 #include <algorithm>
 #include <cmath>
 
-namespace SpeciesDistribution {
+namespace SpeciesFractions {
 
 std::vector<double> Fractions(const std::vector<double>& pKa, double pH)
 {
@@ -60,4 +60,4 @@ std::vector<Curve> AlongPH(const MixtureTitration::Titration& titration, const s
     return Along(titration, pH);
 }
 
-}  // namespace SpeciesDistribution
+}  // namespace SpeciesFractions

@@ -9,7 +9,7 @@
 // How each weak species of the beaker shares itself between its forms: the proportion of
 // H3PO4, H2PO4−, HPO4 2− and PO4 3− at a pH, or along the poured volume. The forms of one
 // species add up to 100 %. Strong species, wholly in one form, have no curve.
-namespace SpeciesDistribution {
+namespace SpeciesFractions {
 
 // Fraction of each form at `pH`, from the most protonated: pKa.size() + 1 values summing to 1.
 std::vector<double> Fractions(const std::vector<double>& pKa, double pH);
@@ -26,4 +26,4 @@ std::vector<Curve> AlongVolume(const MixtureTitration::Titration& titration, con
 // The same against the pH, for a diagram drawn over pH.
 std::vector<Curve> AlongPH(const MixtureTitration::Titration& titration, const std::vector<double>& pH);
 
-}  // namespace SpeciesDistribution
+}  // namespace SpeciesFractions
