@@ -3,6 +3,7 @@
 #include "chemistry/CurveSampling.h"
 #include "chemistry/FitText.h"
 #include "chemistry/LeastSquares.h"
+#include "chemistry/TitrationFit.h"
 
 #include <algorithm>
 #include <cmath>
@@ -362,40 +363,14 @@ Outcome Fit(const Model& start, const std::vector<Parameter>& adjusted, const QL
         return outcome;
     }
 
-    std::vector<QPointF> points;
-    for (const QPointF& p : measured)
-        if (std::isfinite(p.x()) && std::isfinite(p.y()))
-            points.push_back(p);
-    std::stable_sort(points.begin(), points.end(), [](const QPointF& a, const QPointF& b) { return a.x() < b.x(); });
+    TitrationFit::FitPoints prepared = TitrationFit::PrepareFitPoints(
+        measured, static_cast<int>(free.size()), TitrationChemistry::Rising(start.titration.reagent));
+    if (!prepared.refusal.isEmpty()) {
+        outcome.refusal = prepared.refusal;
+        return outcome;
+    }
+    std::vector<QPointF> points = std::move(prepared.points);
     const int n = static_cast<int>(points.size());
-    const int needed = std::max(kMinimumPoints, static_cast<int>(free.size()) + 2);
-    if (n < needed) {
-        outcome.refusal = QStringLiteral("Trop peu de points pour ajuster ce modèle : il en faut au moins %1.").arg(needed);
-        return outcome;
-    }
-    const auto [lowest, highest] = std::minmax_element(points.begin(), points.end(),
-                                                       [](const QPointF& a, const QPointF& b) { return a.y() < b.y(); });
-    if (!(highest->y() - lowest->y() >= kMinimumChangePH)) {
-        outcome.refusal = QStringLiteral("La courbe mesurée varie de moins de 1 pH : elle ne permet pas "
-                                         "d'ajuster un modèle.");
-        return outcome;
-    }
-    // The direction of the curve, from the mean pH of its first and last tenths.
-    const int tenth = std::max(1, n / 10);
-    double first = 0.0;
-    double last = 0.0;
-    for (int i = 0; i < tenth; ++i) {
-        first += points[static_cast<std::size_t>(i)].y();
-        last += points[static_cast<std::size_t>(n - 1 - i)].y();
-    }
-    const bool measuredRising = last > first;
-    if (measuredRising != TitrationChemistry::Rising(start.titration.reagent)) {
-        outcome.refusal = measuredRising ? QStringLiteral("Le modèle choisi fait descendre le pH, la courbe mesurée "
-                                                          "monte : il ne peut pas la décrire.")
-                                         : QStringLiteral("Le modèle choisi fait monter le pH, la courbe mesurée "
-                                                          "descend : il ne peut pas la décrire.");
-        return outcome;
-    }
 
     const Problem problem(start, free, std::move(points));
     const LeastSquares::Residuals residuals = [&problem](const LeastSquares::Vector& values, LeastSquares::Vector& r) {

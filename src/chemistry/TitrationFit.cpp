@@ -71,6 +71,45 @@ QList<QPointF> Curve(const Model& model, double fromMl, double toMl)
     return CurveSampling::Sample([&model](double ml) { return ModelPH(model, ml); }, fromMl, toMl);
 }
 
+FitPoints PrepareFitPoints(const QList<QPointF>& measured, int freeCount, bool modelRising)
+{
+    FitPoints prepared;
+    std::vector<QPointF>& points = prepared.points;
+    for (const QPointF& p : measured)
+        if (std::isfinite(p.x()) && std::isfinite(p.y()))
+            points.push_back(p);
+    std::stable_sort(points.begin(), points.end(), [](const QPointF& a, const QPointF& b) { return a.x() < b.x(); });
+    const int n = static_cast<int>(points.size());
+    const int needed = std::max(kMinimumPoints, freeCount + 2);
+    if (n < needed) {
+        prepared.refusal
+            = QStringLiteral("Trop peu de points pour ajuster ce modèle : il en faut au moins %1.").arg(needed);
+        return prepared;
+    }
+    const auto [lowest, highest] = std::minmax_element(points.begin(), points.end(),
+                                                       [](const QPointF& a, const QPointF& b) { return a.y() < b.y(); });
+    if (!(highest->y() - lowest->y() >= kMinimumChangePH)) {
+        prepared.refusal = QStringLiteral("La courbe mesurée varie de moins de 1 pH : elle ne permet pas "
+                                          "d'ajuster un modèle.");
+        return prepared;
+    }
+    // The direction of the curve, from the mean pH of its first and last tenths.
+    const int tenth = std::max(1, n / 10);
+    double first = 0.0;
+    double last = 0.0;
+    for (int i = 0; i < tenth; ++i) {
+        first += points[static_cast<std::size_t>(i)].y();
+        last += points[static_cast<std::size_t>(n - 1 - i)].y();
+    }
+    const bool measuredRising = last > first;
+    if (measuredRising != modelRising)
+        prepared.refusal = measuredRising ? QStringLiteral("Le modèle choisi fait descendre le pH, la courbe mesurée "
+                                                           "monte : il ne peut pas la décrire.")
+                                          : QStringLiteral("Le modèle choisi fait monter le pH, la courbe mesurée "
+                                                           "descend : il ne peut pas la décrire.");
+    return prepared;
+}
+
 Outcome Fit(const Model& start, const Adjusted& adjusted, const QList<QPointF>& measured)
 {
     Outcome outcome;
@@ -99,45 +138,17 @@ Outcome Fit(const Model& start, const Adjusted& adjusted, const QList<QPointF>& 
         return outcome;
     }
 
-    std::vector<QPointF> points;
-    for (const QPointF& p : measured)
-        if (std::isfinite(p.x()) && std::isfinite(p.y()))
-            points.push_back(p);
-    std::stable_sort(points.begin(), points.end(), [](const QPointF& a, const QPointF& b) { return a.x() < b.x(); });
-    const int n = static_cast<int>(points.size());
-    const int needed = std::max(kMinimumPoints, static_cast<int>(free.size()) + 2);
-    if (n < needed) {
-        outcome.refusal
-            = QStringLiteral("Trop peu de points pour ajuster ce modèle : il en faut au moins %1.").arg(needed);
+    FitPoints prepared = PrepareFitPoints(measured, static_cast<int>(free.size()), Rising(t.reagent));
+    if (!prepared.refusal.isEmpty()) {
+        outcome.refusal = prepared.refusal;
         return outcome;
     }
+    std::vector<QPointF> points = std::move(prepared.points);
+    const int n = static_cast<int>(points.size());
     std::vector<double> volumes;
     volumes.reserve(points.size());
     for (const QPointF& p : points)
         volumes.push_back(p.x());
-    const auto [lowest, highest] = std::minmax_element(points.begin(), points.end(),
-                                                       [](const QPointF& a, const QPointF& b) { return a.y() < b.y(); });
-    if (!(highest->y() - lowest->y() >= kMinimumChangePH)) {
-        outcome.refusal = QStringLiteral("La courbe mesurée varie de moins de 1 pH : elle ne permet pas "
-                                                 "d'ajuster un modèle.");
-        return outcome;
-    }
-    // The direction of the curve, from the mean pH of its first and last tenths.
-    const int tenth = std::max(1, n / 10);
-    double first = 0.0;
-    double last = 0.0;
-    for (int i = 0; i < tenth; ++i) {
-        first += points[i].y();
-        last += points[n - 1 - i].y();
-    }
-    const bool measuredRising = last > first;
-    if (measuredRising != Rising(t.reagent)) {
-        outcome.refusal = 
-            measuredRising
-                ? QStringLiteral("Le modèle choisi fait descendre le pH, la courbe mesurée monte : il ne peut pas la décrire.")
-                : QStringLiteral("Le modèle choisi fait monter le pH, la courbe mesurée descend : il ne peut pas la décrire.");
-        return outcome;
-    }
 
     auto toModel = [&](const LeastSquares::Vector& values) {
         Model model = start;

@@ -63,6 +63,14 @@ inline constexpr double kMinimumChangePH = 1.0;
 // describe them.
 inline constexpr double kMaximumResidualSdPH = 1.0;
 
+// The measured points a fit may use (finite, in volume order), or why a model of `freeCount`
+// parameters whose pH rises (or falls) cannot be fitted on them; MixtureFit checks the same.
+struct FitPoints {
+    std::vector<QPointF> points;
+    QString refusal;
+};
+FitPoints PrepareFitPoints(const QList<QPointF>& measured, int freeCount, bool modelRising);
+
 // Least squares on the pH. Besides `start`, the curve itself suggests starts (the jump's
 // volume, the pH half way to it); the fit goes from the one closest to the points, and from
 // the next ones only when it does not converge.
